@@ -1,0 +1,104 @@
+#include <string.h>
+
+#include "resources/resource_ids.h"
+#include "setup/install/install.h"
+#include "setup/messages/messages.h"
+#include "setup/pages/pages.h"
+#include "setup/shell/setup_state.h"
+
+#define AGENT_KEY_NAME    "agent"
+#define AGENT_SUBKEY_NAME "dorure60"
+
+// Opens (creating when missing) the key for one value; each value opens the
+// key afresh so that no handle outlives its write.
+static BOOL OpenAgentKey(LPCSTR keyName, LPCSTR subKeyName, HKEY *key)
+{
+    char path[SETUP_PATH_SIZE + 64];
+    lstrcpynA(path, AGENT_CONFIG_ROOT "\\", sizeof(path));
+    if (lstrlenA(path) + lstrlenA(keyName) + lstrlenA(subKeyName ? subKeyName : "") + 2 >= (int)sizeof(path))
+        return FALSE;
+    lstrcatA(path, keyName);
+    if (subKeyName && subKeyName[0]) {
+        lstrcatA(path, "\\");
+        lstrcatA(path, subKeyName);
+    }
+    char keyClass[] = AGENT_KEY_CLASS;
+    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, keyClass, 0, KEY_ALL_ACCESS, NULL, key,
+                           NULL) == ERROR_SUCCESS;
+}
+
+DWORD SetAgentStringValue(LPCSTR keyName, LPCSTR subKeyName, LPCSTR valueName, LPCSTR text)
+{
+    HKEY key;
+    if (!OpenAgentKey(keyName, subKeyName, &key))
+        return 1;
+    DWORD status = (DWORD)RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)text,
+                                         (DWORD)lstrlenA(text) + 1);
+    RegCloseKey(key);
+    return status;
+}
+
+DWORD SetAgentDwordValue(LPCSTR keyName, LPCSTR subKeyName, LPCSTR valueName, DWORD number)
+{
+    HKEY key;
+    if (!OpenAgentKey(keyName, subKeyName, &key))
+        return 1;
+    DWORD status = (DWORD)RegSetValueExA(key, valueName, 0, REG_DWORD, (const BYTE *)&number,
+                                         sizeof(number));
+    RegCloseKey(key);
+    return status;
+}
+
+// Setup cannot go on with a configuration the agent would read half.
+static void RequireWritten(DWORD status)
+{
+    if (status == 0)
+        return;
+    DWORD lastError = GetLastError();
+    LoadSetupString(IDS_CONFIG_WRITE_FAILED, SetupState.Scratch, 256);
+    ShowSetupMessage(SetupState.FrameWindow, MB_ICONHAND, "%s = %d", SetupState.Scratch, lastError);
+    FatalSetupError(IDS_CONFIG_WRITE_FAILED);
+}
+
+static void WriteString(LPCSTR name, LPCSTR text)
+{
+    RequireWritten(SetAgentStringValue(AGENT_KEY_NAME, AGENT_SUBKEY_NAME, name, text));
+}
+
+static void WriteNumber(LPCSTR name, DWORD number)
+{
+    RequireWritten(SetAgentDwordValue(AGENT_KEY_NAME, AGENT_SUBKEY_NAME, name, number));
+}
+
+static void WriteScrambled(LPCSTR name, LPCSTR clearText)
+{
+    char scrambled[SETUP_ACCOUNT_SIZE];
+    memset(scrambled, 0, sizeof(scrambled));
+    ScrambleText(clearText, scrambled, lstrlenA(clearText));
+    scrambled[sizeof(scrambled) - 1] = '\0';
+    WriteString(name, scrambled);
+}
+
+void WriteAgentConfiguration(void)
+{
+    WriteString("name", "Microsoft SQL Server");
+    WriteString("server", "MSSQLServer60");
+    WriteString("type", "database");
+    WriteScrambled("user", SetupState.SqlLogin);
+    WriteScrambled("password", SetupState.SqlPassword);
+
+    char library[SETUP_PATH_SIZE + sizeof(AGENT_LIBRARY_FILE) + 1];
+    lstrcpynA(library, SetupState.InstallDir, SETUP_PATH_SIZE);
+    AddTrailingBackslash(library);
+    lstrcatA(library, AGENT_LIBRARY_FILE);
+    WriteString("dll", library);
+
+    WriteNumber("debug", 0);
+    WriteString("version", "2.0");
+    WriteString("BuildNumber", "061");
+    WriteNumber("StripeNum", 4);
+    WriteNumber("TblStripeNum", 1);
+    WriteNumber("max_pipe_wait_time", 400);
+    WriteNumber("connect_wait_time", 10);
+    WriteString("RestoreDir", "");
+}

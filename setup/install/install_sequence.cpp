@@ -1,0 +1,104 @@
+#include <shlwapi.h>
+
+#include "platform/setup-toolkit/setuptk.h"
+#include "resources/resource_ids.h"
+#include "setup/install/install.h"
+#include "setup/messages/messages.h"
+#include "setup/pages/pages.h"
+#include "setup/shell/setup_state.h"
+#include "setup/toolkit/toolkit.h"
+#include "setup/unattended/unattended.h"
+
+// A login or password that would be stored cut short is refused before
+// anything is installed: the agent would log in with the wrong text.
+static void RefuseUnusableCredentials(void)
+{
+    LPCSTR field = NULL;
+    if (!IsStorableCredential(SetupState.SqlLogin))
+        field = "login";
+    else if (!IsStorableCredential(SetupState.SqlPassword))
+        field = "password";
+    if (!field)
+        return;
+    char format[256], text[256];
+    LoadSetupString(IDS_CREDENTIAL_UNUSABLE, format, sizeof(format));
+    wnsprintfA(text, sizeof(text), format, field);
+    text[sizeof(text) - 1] = '\0';
+    ShowSetupMessage(SetupState.FrameWindow, MB_ICONHAND, "%s", text);
+    AppendMifStatus(0, text);
+    SetupState.RunFlags &= ~RF_SMS;
+    FatalSetupError(IDS_CREDENTIAL_UNUSABLE);
+}
+
+static void RegisterAgent(LPCSTR systemDirectory, UINT systemDirectoryLength)
+{
+    if (systemDirectoryLength == 0) {
+        DWORD lastError = GetLastError();
+        lstrcpynA(SetupState.Scratch, "Error in GetSystemDirectory", 256);
+        ShowSetupMessage(NULL, MB_ICONEXCLAMATION, "%s, EC=%d", SetupState.Scratch, lastError);
+        return;
+    }
+    DWORD error = RegisterAgentProduct(AGENT_PRODUCT_CODE, 0, systemDirectory,
+                                       SetupState.PreviousInstallFound ? 1 : 0);
+    if (error != 0) {
+        LoadSetupString(IDS_REGISTER_FAILED, SetupState.Scratch, 256);
+        ShowSetupMessage(NULL, MB_ICONEXCLAMATION, "%s, T=%s,EC=%d", SetupState.Scratch,
+                         systemDirectory, error);
+    }
+}
+
+static void CreateProgramManagerEntries(void)
+{
+    char group[256], item[256], command[SETUP_PATH_SIZE + 16];
+    LoadSetupString(IDS_PROGMAN_GROUP, group, sizeof(group));
+    CreateProgManGroup(group, "", 1);
+    ShowProgManGroup(group, 1, 1);
+    LoadSetupString(IDS_PROGMAN_ITEM, item, sizeof(item));
+    lstrcpynA(command, JoinStrings(SetupState.InstallDir, AGENT_NOTES_FILE), sizeof(command));
+    CreateProgManItem(group, item, command, "", 1024);
+}
+
+static BOOL AgentServiceExists(void)
+{
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (!manager)
+        return FALSE;
+    SC_HANDLE service = OpenServiceA(manager, RPC_SERVICE_NAME, SERVICE_ALL_ACCESS);
+    BOOL exists = service != NULL;
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return exists;
+}
+
+void InstallAgent(void)
+{
+    RefuseUnusableCredentials();
+
+    char systemDirectory[SETUP_PATH_SIZE];
+    UINT systemLength = GetSystemDirectoryA(systemDirectory, sizeof(systemDirectory));
+    if (systemLength >= sizeof(systemDirectory))
+        systemLength = 0;
+
+    PrepareCopyList();
+    SetCopyMode((int)(SetupState.RunFlags & RF_COPYFILES));
+    CopyFilesInCopyList();
+
+    HCURSOR cursor = HShowWaitCursor();
+    WriteAgentConfiguration();
+    RegisterAgent(systemDirectory, systemLength);
+    CreateProgramManagerEntries();
+    SetActiveWindow(SetupState.CurrentPage);
+    UpdateWindow(SetupState.FrameWindow);
+    UpdateWindow(SetupState.CurrentPage);
+    RestoreCursor(cursor);
+
+    ReplaceAgentServices();
+    if (AgentServiceExists())
+        OfferAgentStart();
+
+    cursor = HShowWaitCursor();
+    SetActiveWindow(SetupState.FrameWindow);
+    UpdateWindow(SetupState.FrameWindow);
+    RestoreCursor(cursor);
+}

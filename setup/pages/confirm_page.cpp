@@ -1,0 +1,49 @@
+#include "resources/resource_ids.h"
+#include "setup/install/install.h"
+#include "setup/messages/messages.h"
+#include "setup/pages/page_common.h"
+#include "setup/pages/pages.h"
+#include "setup/shell/setup_state.h"
+#include "setup/shell/shell.h"
+
+static void InstallFromConfirmPage(HWND page)
+{
+    // The page's loop ends when this handler returns; the install runs
+    // with the frame, its owner, enabled again.
+    EndDialog(page, 1);
+    SetActiveWindow(SetupState.FrameWindow);
+    EnableWindow(SetupState.FrameWindow, TRUE);
+    InstallAgent();
+    LoadSetupString(IDS_INSTALL_DONE, SetupState.Scratch, 256);
+    ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, SetupState.Scratch);
+    CleanupSetup();
+    PostQuitMessage(0);
+}
+
+INT_PTR CALLBACK ConfirmDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        EnterPage(page);
+        return TRUE;
+    case WM_PAINT:
+        return PostPagePaint(page);
+    case PAGE_PAINT_MESSAGE:
+        PaintPageBitmap(page, IDB_CONFIRM);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_NEXT:
+            InstallFromConfirmPage(page);
+            return TRUE;
+        case IDC_BACK:
+            EndDialog(page, 2);
+            return TRUE;
+        case IDC_CANCEL:
+            CancelPage(page);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}

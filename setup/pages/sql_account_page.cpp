@@ -1,0 +1,94 @@
+#include <shlwapi.h>
+#include <string.h>
+
+#include "resources/resource_ids.h"
+#include "setup/messages/messages.h"
+#include "setup/pages/page_common.h"
+#include "setup/pages/pages.h"
+#include "setup/shell/setup_state.h"
+#include "setup/shell/shell.h"
+
+#define ACCOUNT_FIELD_READ_SIZE 260
+
+static void ReadField(HWND page, int id, char (&text)[ACCOUNT_FIELD_READ_SIZE])
+{
+    text[0] = '\0';
+    GetDlgItemTextA(page, id, text, ACCOUNT_FIELD_READ_SIZE);
+}
+
+static void ShowFormattedRefusal(HWND page, UINT id, LPCSTR argumentText, int argumentNumber)
+{
+    char format[256], text[256];
+    LoadSetupString(id, format, sizeof(format));
+    if (argumentText)
+        wnsprintfA(text, sizeof(text), format, argumentText);
+    else
+        wnsprintfA(text, sizeof(text), format, argumentNumber);
+    text[sizeof(text) - 1] = '\0';
+    ShowSetupMessage(page, MB_ICONEXCLAMATION, "%s", text);
+}
+
+// A text that does not fit the state's field, or that the agent could not
+// read back, is refused with the page left as typed.
+static bool AcceptableAccountText(HWND page, const char *text, const char *fieldName)
+{
+    if (lstrlenA(text) >= SETUP_ACCOUNT_SIZE) {
+        ShowFormattedRefusal(page, IDS_FIELD_TOO_LONG, NULL, SETUP_ACCOUNT_SIZE - 1);
+        return false;
+    }
+    if (!IsStorableCredential(text)) {
+        ShowFormattedRefusal(page, IDS_CREDENTIAL_UNUSABLE, fieldName, 0);
+        return false;
+    }
+    return true;
+}
+
+static void TakeAccount(HWND page)
+{
+    char password[ACCOUNT_FIELD_READ_SIZE], confirmation[ACCOUNT_FIELD_READ_SIZE];
+    char login[ACCOUNT_FIELD_READ_SIZE];
+    ReadField(page, IDC_SQL_PASSWORD, password);
+    ReadField(page, IDC_SQL_CONFIRM, confirmation);
+    if (strcmp(password, confirmation) != 0) {
+        LoadSetupString(IDS_PASSWORD_MISMATCH, SetupState.Scratch, 256);
+        ShowSetupMessage(page, MB_ICONEXCLAMATION, SetupState.Scratch);
+        return;
+    }
+    ReadField(page, IDC_SQL_LOGIN, login);
+    if (!AcceptableAccountText(page, login, "login") || !AcceptableAccountText(page, password, "password"))
+        return;
+    lstrcpynA(SetupState.SqlLogin, login, SETUP_ACCOUNT_SIZE);
+    lstrcpynA(SetupState.SqlPassword, password, SETUP_ACCOUNT_SIZE);
+    EndDialog(page, 1);
+}
+
+INT_PTR CALLBACK SqlAccountDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        EnterPage(page);
+        SetDlgItemTextA(page, IDC_SQL_LOGIN, SetupState.SqlLogin);
+        SetDlgItemTextA(page, IDC_SQL_PASSWORD, SetupState.SqlPassword);
+        SetDlgItemTextA(page, IDC_SQL_CONFIRM, SetupState.SqlPassword);
+        return TRUE;
+    case WM_PAINT:
+        return PostPagePaint(page);
+    case PAGE_PAINT_MESSAGE:
+        PaintPageBitmap(page, IDB_SQL_ACCOUNT);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_NEXT:
+            TakeAccount(page);
+            return TRUE;
+        case IDC_BACK:
+            EndDialog(page, 2);
+            return TRUE;
+        case IDC_CANCEL:
+            CancelPage(page);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}

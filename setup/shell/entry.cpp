@@ -1,0 +1,39 @@
+#include "setup/messages/messages.h"
+#include "setup/shell/setup_state.h"
+#include "setup/shell/shell.h"
+
+int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
+{
+    ResetSetupState();
+    SetupState.ProgramInstance = instance;
+
+    SetupState.ResourceLibrary = LoadLibraryA("HFNTSET.DLL");
+    if (!SetupState.ResourceLibrary) {
+        // The string table is in the missing library: this text is our own.
+        ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONHAND, "Faild to load HFNTSET.DLL");
+        CleanupSetup();
+        ExitProcess(0);
+    }
+    SetupState.FrameBitmap = LoadBitmapA(SetupState.ResourceLibrary, MAKEINTRESOURCEA(102));
+
+    Ctl3dRegister(SetupState.ProgramInstance);
+    Ctl3dAutoSubclass(SetupState.ProgramInstance);
+    SetupState.Ctl3dRegistered = 1;
+
+    SetupState.RunFlags = RF_START_VALUE;
+    if (commandLine && commandLine[0]) {
+        ParseSetupCommandLine(commandLine);
+        commandLine[0] = '\0';
+    }
+
+    if (!InitSetupInstance(SW_SHOWMAXIMIZED))
+        return 0;
+
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    CleanupSetup();
+    return (int)message.wParam;
+}

@@ -1,0 +1,112 @@
+/*
+ * The installer's one global record. Every subsystem reads and writes it;
+ * nothing else carries state between them.
+ */
+#ifndef SETUP_STATE_H
+#define SETUP_STATE_H
+
+#include <windows.h>
+
+/* Run-mode bits of SetupState.RunFlags. */
+#define RF_LOGFILE     0x01u
+#define RF_QUIET       0x02u
+#define RF_COPYFILES   0x04u
+#define RF_AUTOSTART   0x10u
+#define RF_UNATTENDED  0x20u
+#define RF_SMS         0x40u
+#define RF_UNINSTALL   0x80u
+
+#define RF_START_VALUE (RF_AUTOSTART | RF_COPYFILES)
+
+#define SETUP_PATH_SIZE     260
+#define SETUP_ACCOUNT_SIZE  256
+#define SETUP_CONFIG_SIZE   256
+#define SETUP_SCRATCH_SIZE  512
+#define SETUP_MESSAGE_SIZE  260
+#define SETUP_LOGTEXT_SIZE  256
+
+/* Entry points fetched from ADVAPI32.DLL at run time. */
+typedef LONG(WINAPI *RegCloseKeyFn)(HKEY);
+typedef LONG(WINAPI *RegCreateKeyAFn)(HKEY, LPCSTR, PHKEY);
+typedef LONG(WINAPI *RegDeleteKeyAFn)(HKEY, LPCSTR);
+typedef LONG(WINAPI *RegOpenKeyAFn)(HKEY, LPCSTR, PHKEY);
+typedef LONG(WINAPI *RegQueryValueAFn)(HKEY, LPCSTR, LPSTR, PLONG);
+typedef LONG(WINAPI *RegSetValueAFn)(HKEY, LPCSTR, DWORD, LPCSTR, DWORD);
+typedef LONG(WINAPI *RegCreateKeyExAFn)(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM,
+                                        LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
+typedef LONG(WINAPI *RegOpenKeyExAFn)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+typedef LONG(WINAPI *RegQueryValueExAFn)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+typedef LONG(WINAPI *RegSetValueExAFn)(HKEY, LPCSTR, DWORD, DWORD, const BYTE *, DWORD);
+typedef LONG(WINAPI *RegEnumKeyAFn)(HKEY, DWORD, LPSTR, DWORD);
+typedef LONG(WINAPI *RegQueryInfoKeyAFn)(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
+                                         LPDWORD, LPDWORD, LPDWORD, LPDWORD, PFILETIME);
+
+struct RegistryFunctionTable {
+    HMODULE Library;
+    RegCloseKeyFn RegCloseKey;
+    RegCreateKeyAFn RegCreateKeyA;
+    RegDeleteKeyAFn RegDeleteKeyA;
+    RegOpenKeyAFn RegOpenKeyA;
+    RegQueryValueAFn RegQueryValueA;
+    RegSetValueAFn RegSetValueA;
+    RegCreateKeyExAFn RegCreateKeyExA;
+    RegOpenKeyExAFn RegOpenKeyExA;
+    RegQueryValueExAFn RegQueryValueExA;
+    RegSetValueExAFn RegSetValueExA;
+    RegEnumKeyAFn RegEnumKeyA;
+    RegQueryInfoKeyAFn RegQueryInfoKeyA;
+};
+
+struct SetupStateRecord {
+    /* Shared fields */
+    DWORD RunFlags;
+    HMODULE ResourceLibrary;
+    HINSTANCE ProgramInstance;
+    HBITMAP FrameBitmap;
+    HWND FrameWindow;
+    HWND CurrentPage;
+    HANDLE InstanceMutex;
+    char SourceDir[SETUP_PATH_SIZE];
+    char InstallDir[SETUP_PATH_SIZE];
+    char SqlLogin[SETUP_ACCOUNT_SIZE];
+    char SqlPassword[SETUP_ACCOUNT_SIZE];
+    char ConfigFile[SETUP_CONFIG_SIZE];
+    int PreviousInstallFound;
+    char Scratch[SETUP_SCRATCH_SIZE];
+
+    /* Messages and log */
+    char MessageText[SETUP_MESSAGE_SIZE];
+    int LastAnswer;
+    char LogText[SETUP_LOGTEXT_SIZE];
+    int FatalErrorActive;  /* set once the fatal path runs: no second entry */
+    int LogFileOpen;       /* the toolkit's log file is open */
+
+    /* Frame and start-up */
+    int ToolkitStarted;
+    WNDPROC OldFrameProc;
+    int Ctl3dRegistered;
+
+    /* Registry entry points */
+    RegistryFunctionTable RegistryFunctions;
+
+    /* Agent services */
+    SC_HANDLE ServiceManager;
+    SC_HANDLE ServiceHandle;
+
+    /* Destination page */
+    int DestinationFirstDisplay;
+    int DestinationAccepted;
+    char DriveRootPath[4];
+    ULONGLONG DriveFreeBytes;
+
+    /* Removal */
+    char ServiceDirectory[256];
+};
+
+extern SetupStateRecord SetupState;
+
+/* Puts the record back to its start values (zero, and the few fields that
+ * start otherwise). Called once at start; tests call it between cases. */
+void ResetSetupState(void);
+
+#endif

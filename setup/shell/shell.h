@@ -1,0 +1,33 @@
+/* Entry, command line, main sequence, start-up checks and cleanup. */
+#ifndef SETUP_SHELL_H
+#define SETUP_SHELL_H
+
+#include <windows.h>
+
+#define SETUP_MUTEX_NAME   "HoldfastSetupAppInstMutex"
+#define SETUP_TITLE_PREFIX "Ziradu Vored ade ZI ZER Ivizuz"
+#define SETUP_LOG_PATH     "C:\\SETUPKVA.LOG"
+#define SETUP_CONFIG_NAME  "SETUP.ICF"
+#define SETUP_PRODUCT_NAME "Zezerero Ruvez ari Ziruvidor EVO Dozoro 6.0"
+#define SETUP_PRODUCT_VERSION "2.0"
+
+int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+void ParseSetupCommandLine(LPSTR commandLine);
+int RunSetupSequence(void);
+void CleanupSetup(void);
+
+int InitSetupInstance(int showCommand);
+int InitializeToolkit(LPCSTR commandLine);
+LRESULT CALLBACK MyOwnWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+int RequireAdministrator(void);
+int IsUserAdministrator(void);
+void CenterDialog(HWND window);
+void PaintPageBitmap(HWND page, int bitmapId);
+
+
+/* CTL3D32 by ordinal */
+extern "C" BOOL WINAPI Ctl3dRegister(HINSTANCE instance);
+extern "C" BOOL WINAPI Ctl3dUnregister(HINSTANCE instance);
+extern "C" BOOL WINAPI Ctl3dAutoSubclass(HINSTANCE instance);
+
+#endif

@@ -1,0 +1,27 @@
+#include "platform/setup-toolkit/setuptk.h"
+#include "setup/shell/setup_state.h"
+#include "setup/toolkit/toolkit.h"
+
+void PlaceProgressGauge(void)
+{
+    RECT frame;
+    GetWindowRect(SetupState.FrameWindow, &frame);
+    ProSetPos((frame.right - frame.left) / 5, (frame.bottom - frame.top) / 4);
+}
+
+void BuildCopyList(void)
+{
+    char infPath[SETUP_PATH_SIZE];
+    ResetCopyList();
+    lstrcpynA(infPath, JoinStrings(SetupState.SourceDir, "setup.inf"), sizeof(infPath));
+    OpenSourceInf(infPath);
+    AddSectionFilesToCopyList("Files", SetupState.SourceDir, SetupState.InstallDir);
+}
+
+void PrepareCopyList(void)
+{
+    HCURSOR cursor = HShowWaitCursor();
+    BuildCopyList();
+    PlaceProgressGauge();
+    RestoreCursor(cursor);
+}

@@ -1,0 +1,139 @@
+#include <shlwapi.h>
+
+#include "setup/shell/setup_state.h"
+#include "setup/shell/shell.h"
+#include "setup/toolkit/toolkit.h"
+#include "setup/unattended/unattended.h"
+
+static const char MifHeader[] =
+    "START COMPONENT\r\n"
+    "NAME = \"WORKSTATION\"\r\n"
+    "START GROUP\r\n"
+    "NAME = \"ComponentID\"\r\n"
+    "ID = 1\r\n"
+    "CLASS = \"DMTF|ComponentID|1.0\"\r\n"
+    "START ATTRIBUTE\r\n"
+    "NAME = \"Manufacturer\"\r\n"
+    "ID = 1\r\n"
+    "ACCESS = READ-ONLY\r\n"
+    "STORAGE = SPECIFIC\r\n"
+    "TYPE = STRING(100)\r\n"
+    "VALUE = \"Tamarack Software Inc.\"\r\n"
+    "END ATTRIBUTE\r\n"
+    "START ATTRIBUTE\r\n"
+    "NAME = \"Product\"\r\n"
+    "ID = 2\r\n"
+    "ACCESS = READ-ONLY\r\n"
+    "STORAGE = SPECIFIC\r\n"
+    "TYPE = STRING(100)\r\n"
+    "VALUE = \"%s\"\r\n"
+    "END ATTRIBUTE\r\n"
+    "START ATTRIBUTE\r\n"
+    "NAME = \"Version\"\r\n"
+    "ID = 3\r\n"
+    "ACCESS = READ-ONLY\r\n"
+    "STORAGE = SPECIFIC\r\n"
+    "TYPE = STRING(15)\r\n"
+    "VALUE = \"%s\"\r\n"
+    "END ATTRIBUTE\r\n";
+
+static const char MifStatus[] =
+    "START ATTRIBUTE\r\n"
+    "NAME = \"Serial Number\"\r\n"
+    "ID = 4\r\n"
+    "ACCESS = READ-ONLY\r\n"
+    "STORAGE = SPECIFIC\r\n"
+    "TYPE = STRING(100)\r\n"
+    "VALUE = \"%s\"\r\n"
+    "END ATTRIBUTE\r\n"
+    "START ATTRIBUTE\r\n"
+    "NAME = \"Installation\"\r\n"
+    "ID = 5\r\n"
+    "ACCESS = READ-ONLY\r\n"
+    "STORAGE = SPECIFIC\r\n"
+    "TYPE = STRING(100)\r\n"
+    "VALUE = \"%s %s\"\r\n"
+    "END ATTRIBUTE\r\n"
+    "END GROUP\r\n"
+    "START GROUP\r\n"
+    "NAME = \"InstallStatus\"\r\n"
+    "ID = 2\r\n"
+    "CLASS = \"MICROSOFT|JOBSTATUS|1.0\"\r\n"
+    "START ATTRIBUTE\r\n"
+    "NAME = \"Status\"\r\n"
+    "ID = 1\r\n"
+    "ACCESS = READ-ONLY\r\n"
+    "STORAGE = SPECIFIC\r\n"
+    "TYPE = STRING(100)\r\n"
+    "VALUE = \"%s\"\r\n"
+    "END ATTRIBUTE\r\n"
+    "START ATTRIBUTE\r\n"
+    "NAME = \"Description\"\r\n"
+    "ID = 2\r\n"
+    "ACCESS = READ-ONLY\r\n"
+    "STORAGE = SPECIFIC\r\n"
+    "TYPE = STRING(255)\r\n"
+    "VALUE = \"%s\"\r\n"
+    "END ATTRIBUTE\r\n"
+    "END GROUP\r\n"
+    "END COMPONENT\r\n";
+
+static HANDLE OpenMifFile(DWORD disposition)
+{
+    char windowsDir[261];
+    UINT length = GetWindowsDirectoryA(windowsDir, sizeof(windowsDir));
+    if (length == 0 || length >= sizeof(windowsDir))
+        return INVALID_HANDLE_VALUE;
+    return CreateFileA(JoinStrings(windowsDir, MIF_FILE_NAME), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, disposition, FILE_ATTRIBUTE_NORMAL,
+                       NULL);
+}
+
+static void WriteText(HANDLE file, LPCSTR text)
+{
+    DWORD written;
+    WriteFile(file, text, (DWORD)lstrlenA(text), &written, NULL);
+}
+
+bool CreateStatusMif(void)
+{
+    HANDLE file = OpenMifFile(CREATE_ALWAYS);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    char *buffer = (char *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, MIF_BUFFER_SIZE);
+    if (!buffer) {
+        CloseHandle(file);
+        return false;
+    }
+    wnsprintfA(buffer, MIF_BUFFER_SIZE, MifHeader, SETUP_PRODUCT_NAME, SETUP_PRODUCT_VERSION);
+    WriteText(file, buffer);
+    HeapFree(GetProcessHeap(), 0, buffer);
+    CloseHandle(file);
+    return true;
+}
+
+bool AppendMifStatus(int success, LPCSTR description)
+{
+    if (!(SetupState.RunFlags & RF_SMS))
+        return true;
+    HANDLE file = OpenMifFile(OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    char *buffer = (char *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, MIF_BUFFER_SIZE);
+    if (!buffer) {
+        CloseHandle(file);
+        return false;
+    }
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char date[16], time[16];
+    wnsprintfA(date, sizeof(date), "%02d/%02d/%02d", now.wMonth, now.wDay, now.wYear % 100);
+    wnsprintfA(time, sizeof(time), "%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
+    wnsprintfA(buffer, MIF_BUFFER_SIZE, MifStatus, "", date, time, success ? "Success" : "Failed",
+               description ? description : "");
+    SetFilePointer(file, 0, NULL, FILE_END);
+    WriteText(file, buffer);
+    HeapFree(GetProcessHeap(), 0, buffer);
+    CloseHandle(file);
+    return true;
+}

@@ -1,0 +1,14 @@
+/* The unattended configuration file and the status MIF. */
+#ifndef SETUP_UNATTENDED_H
+#define SETUP_UNATTENDED_H
+
+#include <windows.h>
+
+#define MIF_FILE_NAME "\\DORURE60.MIF"
+#define MIF_BUFFER_SIZE 2500
+
+void ReadUnattendedConfig(void);
+bool CreateStatusMif(void);
+bool AppendMifStatus(int success, LPCSTR description);
+
+#endif

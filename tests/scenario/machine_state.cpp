@@ -1,0 +1,271 @@
+#include "scenario/machine_state.h"
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "robot/robot.h"
+#include "scenario/scenario_support.h"
+
+namespace machine {
+
+bool StopAndDeleteService(const std::string &name)
+{
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (!manager)
+        return false;
+    SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS);
+    bool deleted = false;
+    if (service) {
+        SERVICE_STATUS status;
+        if (ControlService(service, SERVICE_CONTROL_STOP, &status)) {
+            for (int i = 0; i < 100 && QueryServiceStatus(service, &status) &&
+                            status.dwCurrentState != SERVICE_STOPPED;
+                 i++)
+                Sleep(100);
+        }
+        deleted = DeleteService(service) != FALSE;
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return deleted;
+}
+
+void CleanMachine(const std::string &installDir)
+{
+    StopAndDeleteService("KvaRpcService");
+    StopAndDeleteService("KvaBrdService");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack");
+    scenario::RemoveDirectoryTree(installDir);
+    std::string folder = StartMenuFolder();
+    if (!folder.empty())
+        scenario::RemoveDirectoryTree(folder);
+    scenario::ForgetEarlierRuns();
+}
+
+RegistryValue ReadValue(const std::string &keyPath, const std::string &name)
+{
+    RegistryValue value;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    char data[2048];
+    DWORD size = sizeof(data);
+    if (RegQueryValueExA(key, name.c_str(), NULL, &value.type, (LPBYTE)data, &size) == ERROR_SUCCESS) {
+        value.found = true;
+        value.data.assign(data, size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+bool KeyExists(const std::string &keyPath)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::string KeyClass(const std::string &keyPath)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "";
+    char keyClass[128] = "";
+    DWORD length = sizeof(keyClass);
+    RegQueryInfoKeyA(key, keyClass, &length, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+    RegCloseKey(key);
+    return keyClass;
+}
+
+ServiceInfo QueryService(const std::string &name)
+{
+    ServiceInfo info;
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (!manager)
+        return info;
+    SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS);
+    if (service) {
+        info.exists = true;
+        BYTE buffer[8192];
+        DWORD needed = 0;
+        QUERY_SERVICE_CONFIGA *config = (QUERY_SERVICE_CONFIGA *)buffer;
+        if (QueryServiceConfigA(service, config, sizeof(buffer), &needed)) {
+            info.displayName = config->lpDisplayName ? config->lpDisplayName : "";
+            info.imagePath = config->lpBinaryPathName ? config->lpBinaryPathName : "";
+            info.startType = config->dwStartType;
+        }
+        SERVICE_STATUS status;
+        if (QueryServiceStatus(service, &status))
+            info.state = status.dwCurrentState;
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return info;
+}
+
+DWORD WaitForServiceState(const std::string &name, DWORD state, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    DWORD current = 0;
+    do {
+        current = QueryService(name).state;
+        if (current == state)
+            break;
+        Sleep(100);
+    } while (GetTickCount() - start < timeoutMs);
+    return current;
+}
+
+std::vector<std::string> DistributionFiles()
+{
+    std::vector<std::string> names;
+    std::string inf = robot::ReadWholeFile(robot::DistDirectory() + "\\setup.inf");
+    bool inFiles = false;
+    for (std::string line : robot::SplitLines(inf)) {
+        if (line.empty() || line[0] == ';')
+            continue;
+        if (line[0] == '[') {
+            inFiles = line == "[Files]";
+            continue;
+        }
+        if (inFiles) {
+            size_t comma = line.find(',');
+            std::string name = line.substr(0, comma);
+            while (!name.empty() && name.back() == ' ')
+                name.pop_back();
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+std::string StartMenuFolder()
+{
+    char programs[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(NULL, CSIDL_COMMON_PROGRAMS, NULL, 0, programs)))
+        return "";
+    std::string group = scenario::LoadText(10024);
+    return group.empty() ? "" : std::string(programs) + "\\" + group;
+}
+
+std::string ShortcutTarget(const std::string &linkPath)
+{
+    CoInitialize(NULL);
+    std::string target;
+    IShellLinkA *link = NULL;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link))) {
+        IPersistFile *file = NULL;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
+            WCHAR wide[MAX_PATH];
+            MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
+            char path[MAX_PATH] = "";
+            if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, NULL, 0)))
+                target = path;
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    return target;
+}
+
+std::vector<std::string> FilesIn(const std::string &directory)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+std::string Sz(const std::string &text)
+{
+    return text + std::string(1, '\0');
+}
+
+std::string Dword(DWORD number)
+{
+    return std::string((const char *)&number, 4);
+}
+
+std::string Scrambled(const std::string &clear)
+{
+    std::string out(clear.size(), '\0');
+    for (size_t i = 0; i < clear.size(); i++)
+        out[i] = (char)(clear[i] ^ ((i & 0xFF) | 0xD2));
+    return out + std::string(1, '\0');
+}
+
+void ExpectInstalledAgent(const std::string &directory, const std::string &login, const std::string &password)
+{
+    std::vector<std::string> files = DistributionFiles();
+    EXPECT_GE(files.size(), 12u) << "setup.inf lists the agent's files";
+    for (const std::string &name : files) {
+        std::string installed = robot::ReadWholeFile(directory + name);
+        EXPECT_FALSE(installed.empty()) << name << " is missing";
+        EXPECT_TRUE(installed == robot::ReadWholeFile(robot::DistDirectory() + "\\" + name))
+            << name << " differs from the distribution";
+    }
+
+    struct Expected {
+        const char *name;
+        DWORD type;
+        std::string data;
+    } expected[] = {
+        {"name", REG_SZ, Sz("Microsoft SQL Server")},
+        {"server", REG_SZ, Sz("MSSQLServer60")},
+        {"type", REG_SZ, Sz("database")},
+        {"user", REG_SZ, Scrambled(login)},
+        {"password", REG_SZ, Scrambled(password)},
+        {"dll", REG_SZ, Sz(directory + "dorure60.dll")},
+        {"debug", REG_DWORD, Dword(0)},
+        {"version", REG_SZ, Sz("2.0")},
+        {"BuildNumber", REG_SZ, Sz("061")},
+        {"StripeNum", REG_DWORD, Dword(4)},
+        {"TblStripeNum", REG_DWORD, Dword(1)},
+        {"max_pipe_wait_time", REG_DWORD, Dword(400)},
+        {"connect_wait_time", REG_DWORD, Dword(10)},
+        {"RestoreDir", REG_SZ, std::string(1, '\0')},
+    };
+    for (const Expected &e : expected) {
+        RegistryValue value = ReadValue(ConfigKey, e.name);
+        EXPECT_TRUE(value.found) << e.name;
+        EXPECT_EQ(e.type, value.type) << e.name;
+        EXPECT_EQ(e.data, value.data) << e.name;
+    }
+    EXPECT_EQ("TSIData", KeyClass(ConfigKey));
+    EXPECT_TRUE(ReadValue(ProductsKey, "SQL_ZEduziz").found) << "the agent is registered";
+
+    std::string link = StartMenuFolder() + "\\" + scenario::LoadText(10062) + ".lnk";
+    EXPECT_TRUE(robot::FileExists(link)) << link;
+    EXPECT_EQ(directory + "DORURE60.WRI", ShortcutTarget(link));
+
+    ServiceInfo service = QueryService("KvaRpcService");
+    ASSERT_TRUE(service.exists);
+    EXPECT_EQ(scenario::LoadText(10061), service.displayName);
+    EXPECT_EQ((DWORD)SERVICE_AUTO_START, service.startType);
+    EXPECT_EQ(directory + "KVASVR.EXE", service.imagePath);
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+    // The running agent read the configuration that setup wrote.
+    std::string agentLog;
+    for (int i = 0; i < 50; i++) {
+        agentLog = robot::ReadWholeFile(directory + "dorure60.log");
+        if (agentLog.find("login: " + login) != std::string::npos)
+            break;
+        Sleep(100);
+    }
+    EXPECT_NE(std::string::npos, agentLog.find("dll=" + directory + "dorure60.dll")) << agentLog;
+    EXPECT_NE(std::string::npos, agentLog.find("login: " + login)) << agentLog;
+}
+
+}  // namespace machine

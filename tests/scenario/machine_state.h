@@ -1,0 +1,58 @@
+/* The machine state an install leaves, and the clean state before one. */
+#ifndef MACHINE_STATE_H
+#define MACHINE_STATE_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace machine {
+
+const char ConfigKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\dorure60";
+const char ProductsKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\Products";
+
+struct RegistryValue {
+    bool found = false;
+    DWORD type = 0;
+    std::string data;
+};
+
+struct ServiceInfo {
+    bool exists = false;
+    std::string displayName;
+    std::string imagePath;
+    DWORD startType = 0;
+    DWORD state = 0;
+};
+
+// Stops and deletes both agent services, removes the family's registry tree,
+// the install directory, the Start Menu folder, the log and the MIF.
+void CleanMachine(const std::string &installDir = "C:\\DORURE");
+bool StopAndDeleteService(const std::string &name);
+
+RegistryValue ReadValue(const std::string &keyPath, const std::string &name);
+bool KeyExists(const std::string &keyPath);
+std::string KeyClass(const std::string &keyPath);
+ServiceInfo QueryService(const std::string &name);
+// Waits until the service reports the state, or the time-out passes.
+DWORD WaitForServiceState(const std::string &name, DWORD state, DWORD timeoutMs);
+
+// Names of the files that setup.inf lists in section "Files".
+std::vector<std::string> DistributionFiles();
+std::string StartMenuFolder();
+// Target of a shortcut, read back through IShellLinkA; empty when unreadable.
+std::string ShortcutTarget(const std::string &linkPath);
+std::vector<std::string> FilesIn(const std::string &directory);
+
+std::string Sz(const std::string &text);
+std::string Dword(DWORD number);
+std::string Scrambled(const std::string &clear);
+
+// Checks the whole state of an agent installed in `directory` (with a
+// trailing backslash) with that account; adds gtest failures.
+void ExpectInstalledAgent(const std::string &directory, const std::string &login, const std::string &password);
+
+}  // namespace machine
+
+#endif

@@ -1,0 +1,105 @@
+#include "scenario/scenario_support.h"
+
+namespace scenario {
+
+void RemoveDirectoryTree(const std::string &directory)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = directory + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryTree(path);
+            else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(directory.c_str());
+}
+
+std::string CopyDistribution(const std::string &directory, const std::vector<std::string> &leaveOut)
+{
+    RemoveDirectoryTree(directory);
+    CreateDirectoryA(directory.c_str(), NULL);
+    std::string dist = robot::DistDirectory();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dist + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return directory;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        bool skip = false;
+        for (const std::string &name : leaveOut)
+            skip = skip || lstrcmpiA(name.c_str(), found.cFileName) == 0;
+        if (!skip)
+            CopyFileA((dist + "\\" + found.cFileName).c_str(), (directory + "\\" + found.cFileName).c_str(),
+                      FALSE);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return directory;
+}
+
+std::string MifPath()
+{
+    char windowsDir[MAX_PATH];
+    GetWindowsDirectoryA(windowsDir, sizeof(windowsDir));
+    return std::string(windowsDir) + "\\DORURE60.MIF";
+}
+
+std::vector<std::string> MifLines()
+{
+    return robot::SplitLines(robot::ReadWholeFile(MifPath()));
+}
+
+std::string LoadText(UINT id)
+{
+    char text[1024] = "";
+    HMODULE library = LoadLibraryA("HFNTSET.DLL");
+    if (library) {
+        LoadStringA(library, id, text, sizeof(text));
+        FreeLibrary(library);
+    }
+    return text;
+}
+
+std::vector<std::string> LogLines()
+{
+    std::vector<std::string> texts;
+    for (const std::string &line : robot::SplitLines(robot::ReadWholeFile(LogPath))) {
+        size_t start = line.find("  ");
+        texts.push_back(start == std::string::npos ? line : line.substr(start + 2));
+    }
+    return texts;
+}
+
+bool LogHas(const std::string &text)
+{
+    for (const std::string &line : LogLines())
+        if (line == text)
+            return true;
+    return false;
+}
+
+void ForgetEarlierRuns()
+{
+    DeleteFileA(LogPath);
+    DeleteFileA(MifPath().c_str());
+}
+
+void WriteTextFile(const std::string &path, const std::string &content)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written;
+    WriteFile(file, content.data(), (DWORD)content.size(), &written, NULL);
+    CloseHandle(file);
+}
+
+}  // namespace scenario

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+
+#include "setup/install/install.h"
+#include "setup/pages/pages.h"
+#include "setup/unattended/unattended.h"
+#include "unit/test_support.h"
+
+namespace {
+
+const char ConfigKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\dorure60";
+
+struct StoredValue {
+    DWORD type = 0;
+    std::string data;
+    bool found = false;
+};
+
+StoredValue ReadValue(const char *name)
+{
+    StoredValue value;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ConfigKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    char data[1024];
+    DWORD size = sizeof(data);
+    if (RegQueryValueExA(key, name, NULL, &value.type, (LPBYTE)data, &size) == ERROR_SUCCESS) {
+        value.found = true;
+        value.data.assign(data, size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+std::string Sz(const std::string &text)
+{
+    return text + std::string(1, '\0');
+}
+
+std::string Dword(DWORD number)
+{
+    return std::string((const char *)&number, 4);
+}
+
+std::string Scrambled(const std::string &clear)
+{
+    std::string out(clear.size(), '\0');
+    for (size_t i = 0; i < clear.size(); i++)
+        out[i] = (char)(clear[i] ^ ((i & 0xFF) | 0xD2));
+    return out + std::string(1, '\0');
+}
+
+class AgentConfiguration : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        support::FreshState();
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack");
+        lstrcpyA(SetupState.InstallDir, "C:\\DORURE\\");
+        lstrcpyA(SetupState.SqlLogin, "sa");
+        lstrcpyA(SetupState.SqlPassword, "Backup 2.0!");
+    }
+    void TearDown() override
+    {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack");
+        support::ReleaseState();
+    }
+};
+
+TEST_F(AgentConfiguration, FourteenValuesWithTheirTypesAndBytes)
+{
+    WriteAgentConfiguration();
+    struct Expected {
+        const char *name;
+        DWORD type;
+        std::string data;
+    } expected[] = {
+        {"name", REG_SZ, Sz("Microsoft SQL Server")},
+        {"server", REG_SZ, Sz("MSSQLServer60")},
+        {"type", REG_SZ, Sz("database")},
+        {"user", REG_SZ, Scrambled("sa")},
+        {"password", REG_SZ, Scrambled("Backup 2.0!")},
+        {"dll", REG_SZ, Sz("C:\\DORURE\\dorure60.dll")},
+        {"debug", REG_DWORD, Dword(0)},
+        {"version", REG_SZ, Sz("2.0")},
+        {"BuildNumber", REG_SZ, Sz("061")},
+        {"StripeNum", REG_DWORD, Dword(4)},
+        {"TblStripeNum", REG_DWORD, Dword(1)},
+        {"max_pipe_wait_time", REG_DWORD, Dword(400)},
+        {"connect_wait_time", REG_DWORD, Dword(10)},
+        {"RestoreDir", REG_SZ, std::string(1, '\0')},
+    };
+    for (const Expected &e : expected) {
+        StoredValue value = ReadValue(e.name);
+        ASSERT_TRUE(value.found) << e.name;
+        EXPECT_EQ(e.type, value.type) << e.name;
+        EXPECT_EQ(e.data, value.data) << e.name;
+    }
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, ConfigKey, 0, KEY_READ, &key));
+    char keyClass[64] = "";
+    DWORD classLength = sizeof(keyClass), values = 0;
+    RegQueryInfoKeyA(key, keyClass, &classLength, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
+    RegCloseKey(key);
+    EXPECT_STREQ("TSIData", keyClass);
+    EXPECT_EQ(14u, values);
+}
+
+TEST_F(AgentConfiguration, DirectoryWithoutBackslashGivesTheSameLibraryPath)
+{
+    lstrcpyA(SetupState.InstallDir, "C:\\DORURE");
+    WriteAgentConfiguration();
+    EXPECT_EQ(Sz("C:\\DORURE\\dorure60.dll"), ReadValue("dll").data);
+}
+
+TEST_F(AgentConfiguration, EmptyAccountIsStoredAsEmptyText)
+{
+    SetupState.SqlLogin[0] = SetupState.SqlPassword[0] = '\0';
+    WriteAgentConfiguration();
+    EXPECT_EQ(std::string(1, '\0'), ReadValue("user").data);
+    EXPECT_EQ(std::string(1, '\0'), ReadValue("password").data);
+}
+
+TEST_F(AgentConfiguration, ReinstallOverwritesAndKeepsOtherValues)
+{
+    WriteAgentConfiguration();
+    SetAgentStringValue("agent", "dorure60", "site note", "keep me");
+    SetAgentStringValue("agent", "dorure60", "server", "changed");
+    lstrcpyA(SetupState.InstallDir, "D:\\AGENT\\");
+    WriteAgentConfiguration();
+    EXPECT_EQ(Sz("MSSQLServer60"), ReadValue("server").data);
+    EXPECT_EQ(Sz("D:\\AGENT\\dorure60.dll"), ReadValue("dll").data);
+    EXPECT_EQ(Sz("keep me"), ReadValue("site note").data);
+}
+
+TEST_F(AgentConfiguration, ReadBackGivesDirectoryAndClearAccount)
+{
+    WriteAgentConfiguration();
+    SetupState.InstallDir[0] = SetupState.SqlLogin[0] = SetupState.SqlPassword[0] = '\0';
+    ASSERT_TRUE(ReadPreviousInstallation());
+    EXPECT_STREQ("C:\\DORURE", SetupState.InstallDir) << "no trailing backslash";
+    EXPECT_STREQ("sa", SetupState.SqlLogin);
+    EXPECT_STREQ("Backup 2.0!", SetupState.SqlPassword);
+}
+
+TEST_F(AgentConfiguration, ReadBackWithoutKeyOrLibraryValueFails)
+{
+    EXPECT_FALSE(ReadPreviousInstallation());
+    SetAgentStringValue("agent", "dorure60", "user", "x");
+    EXPECT_FALSE(ReadPreviousInstallation());
+}
+
+TEST_F(AgentConfiguration, OverlongAccountValueLeavesTheFieldAlone)
+{
+    WriteAgentConfiguration();
+    SetAgentStringValue("agent", "dorure60", "user", std::string(300, 'u').c_str());
+    lstrcpyA(SetupState.SqlLogin, "kept");
+    ASSERT_TRUE(ReadPreviousInstallation());
+    EXPECT_STREQ("kept", SetupState.SqlLogin);
+}
+
+TEST_F(AgentConfiguration, KeyThatCannotBeCreatedIsFatal10005)
+{
+    // A registry link to a missing target: the key can never be created.
+    HKEY agent;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion", 0,
+                                             NULL, 0, KEY_ALL_ACCESS, NULL, &agent, NULL));
+    RegCloseKey(agent);
+    HKEY link;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent", 0, NULL,
+                              REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL, &link, NULL));
+    const WCHAR target[] = L"\\Registry\\Machine\\Software\\NoSuchRoot\\Missing";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, (const BYTE *)target,
+                                            sizeof(target) - sizeof(WCHAR)));
+    RegCloseKey(link);
+    ASSERT_NE(0u, SetAgentStringValue("agent", "dorure60", "name", "x")) << "the trap holds";
+
+    support::DeleteMif();
+    SetupState.RunFlags |= RF_SMS | RF_QUIET;
+    EXPECT_SETUP_ENDS({
+        CreateStatusMif();
+        WriteAgentConfiguration();
+    });
+    std::vector<std::string> mif = robot::SplitLines(robot::ReadWholeFile(support::MifPath()));
+    ASSERT_EQ(69u, mif.size());
+    EXPECT_EQ("VALUE = \"" + support::LoadText(10005) + "\"", mif[65]);
+    HKEY opened;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion", 0,
+                                           KEY_ALL_ACCESS, &opened));
+    RegDeleteKeyA(opened, "agent");
+    RegCloseKey(opened);
+}
+
+TEST(Scrambling, TwiceGivesTheTextBackForEveryLength)
+{
+    char source[600], once[600], twice[600];
+    for (int i = 0; i < 600; i++)
+        source[i] = (char)(i * 7 + 1);
+    for (int length = 0; length <= 600; length += 1) {
+        ScrambleText(source, once, length);
+        ScrambleText(once, twice, length);
+        ASSERT_EQ(0, memcmp(source, twice, length)) << "length " << length;
+    }
+}
+
+TEST(Scrambling, KeyDependsOnlyOnThePosition)
+{
+    char out[4] = {};
+    ScrambleText("aaa", out, 3);
+    EXPECT_EQ((char)('a' ^ 0xD2), out[0]);
+    EXPECT_EQ((char)('a' ^ 0xD3), out[1]);
+    EXPECT_EQ((char)('a' ^ 0xD2), out[2]);
+}
+
+TEST(Scrambling, TextThatWouldBeStoredCutShortIsNotStorable)
+{
+    EXPECT_TRUE(IsStorableCredential(""));
+    EXPECT_TRUE(IsStorableCredential("sa"));
+    EXPECT_FALSE(IsStorableCredential("\xD2"));
+    EXPECT_FALSE(IsStorableCredential("a\xD3"));
+    EXPECT_TRUE(IsStorableCredential("\xD3"));
+}
+
+TEST(LastBackslash, CutsThePathAndCopiesTheDirectory)
+{
+    char path[32] = "D:\\AGENT\\dorure60.dll";
+    char directory[32] = "unchanged";
+    CutAtLastBackslash(path, directory);
+    EXPECT_STREQ("D:\\AGENT", directory);
+    EXPECT_STREQ("D:\\AGENT", path);
+    char plain[16] = "KVASVR.EXE";
+    char untouched[16] = "";
+    CutAtLastBackslash(plain, untouched);
+    EXPECT_STREQ("", untouched);
+    EXPECT_STREQ("KVASVR.EXE", plain);
+}
+
+}  // namespace

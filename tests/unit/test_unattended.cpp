@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/setup-toolkit/setuptk.h"
+#include "setup/shell/setup_state.h"
+#include "setup/unattended/unattended.h"
+#include "unit/test_support.h"
+
+namespace {
+
+const char ConfigPath[] = "C:\\unattended-test.icf";
+
+class StatusMif : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        support::FreshState();
+        support::DeleteMif();
+    }
+    void TearDown() override { support::ReleaseState(); }
+    std::vector<std::string> Lines() { return robot::SplitLines(robot::ReadWholeFile(support::MifPath())); }
+};
+
+TEST_F(StatusMif, HeaderThenOneSuccessRecordMakeSixtyNineLines)
+{
+    SetupState.RunFlags |= RF_SMS;
+    ASSERT_TRUE(CreateStatusMif());
+    std::vector<std::string> header = Lines();
+    ASSERT_EQ(30u, header.size());
+    EXPECT_EQ("START COMPONENT", header[0]);
+    EXPECT_EQ("VALUE = \"Tamarack Software Inc.\"", header[12]);
+    EXPECT_EQ("VALUE = \"Zezerero Ruvez ari Ziruvidor EVO Dozoro 6.0\"", header[20]);
+    EXPECT_EQ("VALUE = \"2.0\"", header[28]);
+
+    ASSERT_TRUE(AppendMifStatus(1, ""));
+    std::vector<std::string> all = Lines();
+    ASSERT_EQ(69u, all.size());
+    EXPECT_EQ("VALUE = \"\"", all[36]) << "empty serial number";
+    EXPECT_EQ("VALUE = \"Success\"", all[57]);
+    EXPECT_EQ("VALUE = \"\"", all[65]);
+    EXPECT_EQ("END COMPONENT", all[68]);
+    std::string text = robot::ReadWholeFile(support::MifPath());
+    EXPECT_EQ("\r\n", text.substr(text.size() - 2)) << "every line ends in CR LF";
+    EXPECT_EQ(std::string::npos, text.find('\0'));
+}
+
+TEST_F(StatusMif, InstallationTimeIsLocalDateAndTime)
+{
+    SetupState.RunFlags |= RF_SMS;
+    CreateStatusMif();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    AppendMifStatus(0, "why");
+    std::string value = Lines()[44];
+    char date[16];
+    snprintf(date, sizeof(date), "%02d/%02d/%02d ", now.wMonth, now.wDay, now.wYear % 100);
+    ASSERT_EQ(std::string("VALUE = \"") + date, value.substr(0, 18)) << value;
+    ASSERT_EQ(28u, value.size()) << value;
+    EXPECT_EQ(':', value[20]);
+    EXPECT_EQ(':', value[23]);
+    EXPECT_EQ("VALUE = \"Failed\"", Lines()[57]);
+    EXPECT_EQ("VALUE = \"why\"", Lines()[65]);
+}
+
+TEST_F(StatusMif, OutsideSmsNothingIsAppended)
+{
+    SetupState.RunFlags |= RF_SMS;
+    CreateStatusMif();
+    SetupState.RunFlags &= ~RF_SMS;
+    EXPECT_TRUE(AppendMifStatus(1, ""));
+    EXPECT_EQ(30u, Lines().size());
+}
+
+TEST_F(StatusMif, AppendWithoutHeaderFails)
+{
+    SetupState.RunFlags |= RF_SMS;
+    EXPECT_FALSE(AppendMifStatus(1, ""));
+    EXPECT_FALSE(robot::FileExists(support::MifPath()));
+}
+
+TEST_F(StatusMif, SecondCreateEmptiesTheFile)
+{
+    SetupState.RunFlags |= RF_SMS;
+    CreateStatusMif();
+    AppendMifStatus(1, "");
+    CreateStatusMif();
+    EXPECT_EQ(30u, Lines().size());
+}
+
+class UnattendedConfig : public StatusMif {
+protected:
+    void SetUp() override
+    {
+        StatusMif::SetUp();
+        lstrcpyA(SetupState.ConfigFile, ConfigPath);
+        DeleteFileA(ConfigPath);
+    }
+    void TearDown() override
+    {
+        DeleteFileA(ConfigPath);
+        StatusMif::TearDown();
+    }
+};
+
+TEST_F(UnattendedConfig, OnlyInstallPathGivesDefaultAccount)
+{
+    support::WriteFile(ConfigPath, "[Settings]\r\nInstallPath=D:\\AGENT\r\n");
+    ReadUnattendedConfig();
+    EXPECT_STREQ("D:\\AGENT\\", SetupState.InstallDir);
+    EXPECT_STREQ("sa", SetupState.SqlLogin);
+    EXPECT_STREQ("", SetupState.SqlPassword);
+}
+
+TEST_F(UnattendedConfig, TrailingBackslashIsKept)
+{
+    support::WriteFile(ConfigPath,
+                       "[Settings]\r\nInstallPath=C:\\DORURE\\\r\n[SQL Account Info]\r\nID=backup\r\nPassword=Secret 1\r\n");
+    ReadUnattendedConfig();
+    EXPECT_STREQ("C:\\DORURE\\", SetupState.InstallDir);
+    EXPECT_STREQ("backup", SetupState.SqlLogin);
+    EXPECT_STREQ("Secret 1", SetupState.SqlPassword);
+}
+
+TEST_F(UnattendedConfig, ValueThatOnlyBeginsWithTheSentinelIsTaken)
+{
+    support::WriteFile(ConfigPath, "[Settings]\r\nInstallPath=cucumber\r\n");
+    ReadUnattendedConfig();
+    EXPECT_STREQ("cucumber\\", SetupState.InstallDir);
+}
+
+void ExpectConfigurationFailure(const char *content)
+{
+    if (content)
+        support::WriteFile(ConfigPath, content);
+    SetupState.RunFlags |= RF_SMS | RF_QUIET;
+    CreateStatusMif();
+    EXPECT_SETUP_ENDS(ReadUnattendedConfig());
+    std::vector<std::string> mif = robot::SplitLines(robot::ReadWholeFile(support::MifPath()));
+    ASSERT_EQ(69u, mif.size()) << "one failure record, not two";
+    EXPECT_EQ("VALUE = \"Failed\"", mif[57]);
+    EXPECT_EQ("VALUE = \"" + support::LoadText(10011) + " input from file " + ConfigPath + "\"", mif[65]);
+}
+
+TEST_F(UnattendedConfig, ExactSentinelCountsAsMissing)
+{
+    ExpectConfigurationFailure("[Settings]\r\nInstallPath=cucu\r\n");
+}
+
+TEST_F(UnattendedConfig, FileWithoutSettingsFailsLikeAMissingFile)
+{
+    ExpectConfigurationFailure("[SQL Account Info]\r\nID=sa\r\n");
+}
+
+TEST_F(UnattendedConfig, MissingFileFails)
+{
+    ExpectConfigurationFailure(NULL);
+}
+
+TEST_F(UnattendedConfig, InstallPathTooLongForTheFieldFails)
+{
+    std::string content = "[Settings]\r\nInstallPath=C:\\" + std::string(258, 'P') + "\r\n";
+    ExpectConfigurationFailure(content.c_str());
+}
+
+}  // namespace
