@@ -100,11 +100,13 @@
 #define IDS_BRD_SERVICE_TITLE      10074
 #define IDS_REGISTER_FAILED        10075
 #define IDS_START_SERVICE          10076
-/* Texts the program needs beyond the original table. */
+/* Texts for refusals the program makes of its own. */
 #define IDS_CREDENTIAL_UNUSABLE    10080
 #define IDS_CONFIG_NAME_TOO_LONG   10081
 #define IDS_SOURCE_DIR_TOO_LONG    10082
 #define IDS_FIELD_TOO_LONG         10083
+/* The library's own: the licence dialog could not find its text. */
+#define IDS_LICENSE_UNAVAILABLE    10084
 
 /* The program's own licence resource (in setup.exe, not in the library). */
 #define IDR_LICENSE                256

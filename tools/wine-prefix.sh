@@ -3,7 +3,8 @@
 #   tools/wine-prefix.sh start PREFIX DRIVES_DIR
 #   tools/wine-prefix.sh stop PREFIX
 # The prefix gets the null display driver (no X needed) and the test drives:
-# D: a second fixed drive, E: a removable one, N: a network one.
+# D: a second fixed drive, E: a removable one, N: a network one, and, when
+# run as root, F: a fixed drive of 1 MB that fills up (a tmpfs).
 set -e
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
@@ -17,6 +18,7 @@ case "$action" in
 start)
   drives="${3:-$prefix.drives}"
   "$WINESERVER" -k >/dev/null 2>&1 || true
+  umount "$drives/f" >/dev/null 2>&1 || true
   rm -rf "$prefix" "$drives"
   mkdir -p "$prefix" "$drives/d" "$drives/e" "$drives/n"
   # The server and Wine's background processes must not hold the caller's
@@ -30,6 +32,11 @@ start)
   ln -sfn "$drives/d" "$prefix/dosdevices/d:"
   ln -sfn "$drives/e" "$prefix/dosdevices/e:"
   ln -sfn "$drives/n" "$prefix/dosdevices/n:"
+  mkdir -p "$drives/f"
+  if [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=1m tmpfs "$drives/f" 2>/dev/null; then
+    "$WINE" reg add 'HKLM\Software\Wine\Drives' /v f: /d hd /f </dev/null >/dev/null 2>&1
+    ln -sfn "$drives/f" "$prefix/dosdevices/f:"
+  fi
   # Drive types are read when the mount manager starts: restart it.
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true
@@ -38,6 +45,7 @@ start)
   ;;
 stop)
   "$WINESERVER" -k >/dev/null 2>&1 || true
+  umount "${3:-$prefix.drives}/f" >/dev/null 2>&1 || true
   ;;
 *)
   echo "usage: $0 start PREFIX [DRIVES_DIR] | stop PREFIX" >&2

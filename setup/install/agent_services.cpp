@@ -1,3 +1,5 @@
+#include <shlwapi.h>
+
 #include "resources/resource_ids.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
@@ -254,6 +256,8 @@ INT_PTR CALLBACK ServiceCreationDlgProc(HWND dialog, UINT message, WPARAM wParam
         DWORD error = CreateAgentService(RPC_SERVICE_NAME, displayName, path, startType);
         if (error != 0) {
             LoadSetupString(IDS_SERVICE_CREATE_FAILED, SetupState.Scratch, 256);
+            wnsprintfA(SetupState.ServiceFailure, sizeof(SetupState.ServiceFailure), "%s SQL ZEduziz : %d",
+                       SetupState.Scratch, error);
             if (SetupState.RunFlags & RF_SMS)
                 LogSetupMessage("%s SQL ZEduziz : %d", SetupState.Scratch, error);
             else

@@ -25,7 +25,11 @@ static void RunUnattendedRoad(void)
         StopRunningAgentServices();
         InstallAgent();
     }
-    AppendMifStatus(1, "");
+    // An agent without its service is no success for the administrator.
+    if (SetupState.ServiceFailure[0])
+        AppendMifStatus(0, SetupState.ServiceFailure);
+    else
+        AppendMifStatus(1, "");
     EndRoad();
 }
 

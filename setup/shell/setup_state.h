@@ -92,6 +92,9 @@ struct SetupStateRecord {
     /* Agent services */
     SC_HANDLE ServiceManager;
     SC_HANDLE ServiceHandle;
+    /* Set when the agent service could not be created: the unattended
+     * road then reports a failure instead of a success. */
+    char ServiceFailure[256];
 
     /* Destination page */
     int DestinationFirstDisplay;

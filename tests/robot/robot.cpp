@@ -1,12 +1,49 @@
 #include "robot/robot.h"
 
 #include <stdio.h>
+#include <string.h>
 
 namespace robot {
 
 std::string DistDirectory()
 {
     return SETUP_DIST_DIR;
+}
+
+// The test programs find the distribution's libraries on the search path;
+// setup must find them in its own directory, as on a real machine.
+static std::string WithoutDistribution(const std::string &path)
+{
+    std::string dist = DistDirectory(), kept;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(';', start);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string entry = path.substr(start, end - start);
+        if (!entry.empty() && lstrcmpiA(entry.c_str(), dist.c_str()) != 0)
+            kept += (kept.empty() ? "" : ";") + entry;
+        start = end + 1;
+    }
+    return kept;
+}
+
+static std::vector<char> SetupEnvironment()
+{
+    std::vector<char> block;
+    LPCH strings = GetEnvironmentStringsA();
+    for (LPCH entry = strings; *entry; entry += lstrlenA(entry) + 1) {
+        std::string variable = entry;
+        if (_strnicmp(variable.c_str(), "WINEPATH=", 9) == 0)
+            continue;
+        if (_strnicmp(variable.c_str(), "PATH=", 5) == 0)
+            variable = "PATH=" + WithoutDistribution(variable.substr(5));
+        block.insert(block.end(), variable.begin(), variable.end());
+        block.push_back('\0');
+    }
+    FreeEnvironmentStringsA(strings);
+    block.push_back('\0');
+    return block;
 }
 
 bool StartSetup(SetupRun &run, const std::string &directory, const std::string &arguments)
@@ -18,7 +55,8 @@ bool StartSetup(SetupRun &run, const std::string &directory, const std::string &
     mutableLine.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    run.started = CreateProcessA(NULL, mutableLine.data(), NULL, NULL, FALSE, 0, NULL,
+    std::vector<char> environment = SetupEnvironment();
+    run.started = CreateProcessA(NULL, mutableLine.data(), NULL, NULL, FALSE, 0, environment.data(),
                                  directory.c_str(), &startup, &run.process) != FALSE;
     return run.started;
 }

@@ -53,11 +53,25 @@ std::string Scrambled(const std::string &clear)
     return out + std::string(1, '\0');
 }
 
+// A registry link is deleted through a handle to the link itself.
+void DeleteAgentsLink()
+{
+    HKEY link;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent", REG_OPTION_OPEN_LINK,
+                      KEY_ALL_ACCESS, &link) != ERROR_SUCCESS)
+        return;
+    DWORD type = 0;
+    if (RegQueryValueExA(link, "SymbolicLinkValue", NULL, &type, NULL, NULL) == ERROR_SUCCESS && type == REG_LINK)
+        RegDeleteKeyA(link, "");
+    RegCloseKey(link);
+}
+
 class AgentConfiguration : public ::testing::Test {
 protected:
     void SetUp() override
     {
         support::FreshState();
+        DeleteAgentsLink();
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack");
         lstrcpyA(SetupState.InstallDir, "C:\\DORURE\\");
         lstrcpyA(SetupState.SqlLogin, "sa");
@@ -65,6 +79,7 @@ protected:
     }
     void TearDown() override
     {
+        DeleteAgentsLink();
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack");
         support::ReleaseState();
     }
@@ -188,11 +203,6 @@ TEST_F(AgentConfiguration, KeyThatCannotBeCreatedIsFatal10005)
     std::vector<std::string> mif = robot::SplitLines(robot::ReadWholeFile(support::MifPath()));
     ASSERT_EQ(69u, mif.size());
     EXPECT_EQ("VALUE = \"" + support::LoadText(10005) + "\"", mif[65]);
-    HKEY opened;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion", 0,
-                                           KEY_ALL_ACCESS, &opened));
-    RegDeleteKeyA(opened, "agent");
-    RegCloseKey(opened);
 }
 
 TEST(Scrambling, TwiceGivesTheTextBackForEveryLength)

@@ -100,7 +100,7 @@ TEST_F(CommandLine, ConfigFileNameLongerThanItsFieldIsRefused)
 
 TEST_F(CommandLine, NameThatJustFitsIsKept)
 {
-    std::string name(255 - 5, 'B');
+    std::string name(255 - 3, 'B');
     Parse("I:C:\\" + name);
     EXPECT_EQ(255, lstrlenA(SetupState.ConfigFile));
 }

@@ -65,7 +65,7 @@ void WriteFile(const std::string &path, const std::string &content)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     DWORD written;
-    WriteFile(file, content.data(), (DWORD)content.size(), &written, NULL);
+    ::WriteFile(file, content.data(), (DWORD)content.size(), &written, NULL);
     CloseHandle(file);
 }
 

@@ -56,7 +56,7 @@ TEST_F(StatusMif, InstallationTimeIsLocalDateAndTime)
     char date[16];
     snprintf(date, sizeof(date), "%02d/%02d/%02d ", now.wMonth, now.wDay, now.wYear % 100);
     ASSERT_EQ(std::string("VALUE = \"") + date, value.substr(0, 18)) << value;
-    ASSERT_EQ(28u, value.size()) << value;
+    ASSERT_EQ(27u, value.size()) << value;
     EXPECT_EQ(':', value[20]);
     EXPECT_EQ(':', value[23]);
     EXPECT_EQ("VALUE = \"Failed\"", Lines()[57]);

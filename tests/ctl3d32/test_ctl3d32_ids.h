@@ -1,0 +1,8 @@
+#ifndef CTL3D32_TEST_IDS_H
+#define CTL3D32_TEST_IDS_H
+#define IDD_CTL3D_TEST   200
+#define IDC_CTL3D_LABEL  2001
+#define IDC_CTL3D_OWN    2002
+#define IDC_CTL3D_FIELD  2003
+#define IDC_CTL3D_BUTTON 2004
+#endif

@@ -1,0 +1,655 @@
+// HFNTSET.DLL as the program sees it: strings with the right conversions,
+// dialog templates with every control the program drives, laid out so that
+// nothing is cut off, the pictures, and the licence dialog procedure.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "resource_ids.h"
+#include "setuptk.h"
+
+namespace {
+
+HMODULE Library()
+{
+    static HMODULE library = LoadLibraryA("HFNTSET.DLL");
+    return library;
+}
+
+std::string LoadText(UINT id)
+{
+    char text[1024] = "";
+    int length = LoadStringA(Library(), id, text, sizeof(text));
+    return std::string(text, length > 0 ? length : 0);
+}
+
+// The printf conversions of a text, in order: "%s%d" gives "sd".
+std::string Conversions(const std::string &text)
+{
+    std::string found;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%')
+            continue;
+        ++i;
+        while (i < text.size() && strchr("-+ #0123456789.lh", text[i]))
+            ++i;
+        if (i < text.size())
+            found += text[i];
+    }
+    return found;
+}
+
+struct StringRule {
+    UINT id;
+    const char *conversions;  // what the program passes when it is the format
+    size_t longest;           // the buffer the program loads it into, less one
+};
+
+// 255: loaded into 256-byte buffers; 254: the status file's description;
+// 511: the fatal message's buffer.
+const StringRule kStrings[] = {
+    {IDS_GENERAL_FAILURE, "", 254},       {IDS_QUIT_DURING_TOOLKIT, "", 254},
+    {IDS_SERVICE_DELETE_FAILED, "", 255}, {IDS_SERVICE_CREATE_FAILED, "", 255},
+    {IDS_CONFIG_WRITE_FAILED, "", 254},   {IDS_ALREADY_RUNNING, "", 255},
+    {IDS_CONFIG_FILE_BAD, "", 255},       {IDS_FATAL_ERROR, "", 259},
+    {IDS_PROGMAN_GROUP, "", 255},         {IDS_FRAME_TITLE, "", 255},
+    {IDS_NOT_ADMINISTRATOR, "", 255},     {IDS_EXIT_CAPTION, "", 255},
+    {IDS_STOP_SERVICES, "s", 255},        {IDS_PASSWORD_MISMATCH, "", 255},
+    {IDS_EXIT_QUESTION, "", 255},         {IDS_DEST_EMPTY, "", 255},
+    {IDS_DEST_BAD_PATH, "", 255},         {IDS_DEST_BAD_DRIVE, "", 255},
+    {IDS_DEST_NO_SPACE, "", 255},         {IDS_DEST_CREATE, "", 255},
+    {IDS_DEST_IS_SOURCE, "", 255},        {IDS_INSTALL_DONE, "", 255},
+    {IDS_RPC_SERVICE_TITLE, "", 255},     {IDS_PROGMAN_ITEM, "", 255},
+    {IDS_REMOVE_QUESTION, "", 255},       {IDS_REMOVE_DONE, "", 255},
+    {IDS_REMOVE_NO_SERVICE, "", 254},     {IDS_REMOVE_FILES_LEFT, "", 255},
+    {IDS_REMOVE_NOT_INSTALLED, "", 254},  {IDS_BRD_SERVICE_TITLE, "", 255},
+    {IDS_REGISTER_FAILED, "", 255},       {IDS_START_SERVICE, "", 255},
+    {IDS_CREDENTIAL_UNUSABLE, "s", 254},  {IDS_CONFIG_NAME_TOO_LONG, "", 255},
+    {IDS_SOURCE_DIR_TOO_LONG, "", 255},   {IDS_FIELD_TOO_LONG, "d", 255},
+    {IDS_LICENSE_UNAVAILABLE, "", 511},
+};
+
+TEST(StringTable, EveryTextExistsWithinItsBuffer)
+{
+    ASSERT_NE(nullptr, Library()) << "HFNTSET.DLL did not load, error " << GetLastError();
+    for (const StringRule &rule : kStrings) {
+        std::string text = LoadText(rule.id);
+        EXPECT_FALSE(text.empty()) << "string " << rule.id << " is missing";
+        EXPECT_LE(text.size(), rule.longest) << "string " << rule.id << " would be cut: " << text;
+    }
+}
+
+TEST(StringTable, FormatsTakeExactlyTheProgramsArguments)
+{
+    for (const StringRule &rule : kStrings)
+        EXPECT_EQ(rule.conversions, Conversions(LoadText(rule.id)))
+            << "string " << rule.id << ": " << LoadText(rule.id);
+}
+
+// wvsprintfA with the arguments of each call site: the result must fit the
+// program's 260-byte message buffer and show what was inserted.
+std::string Format(const char *format, ...)
+{
+    char text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    wvsprintfA(text, format, arguments);
+    va_end(arguments);
+    return text;
+}
+
+TEST(StringTable, FormattedMessagesFitTheMessageBuffer)
+{
+    std::string caption = LoadText(IDS_EXIT_CAPTION);
+    std::string stop = Format(LoadText(IDS_STOP_SERVICES).c_str(), caption.c_str(), 0);
+    EXPECT_NE(std::string::npos, stop.find(caption)) << stop;
+    std::vector<std::string> shown = {
+        stop,
+        Format("%s %s", LoadText(IDS_SERVICE_DELETE_FAILED).c_str(), "KvaBrdService"),
+        Format("%s SQL ZEduziz : %d", LoadText(IDS_SERVICE_CREATE_FAILED).c_str(), 1073741824),
+        Format("%s = %d", LoadText(IDS_CONFIG_WRITE_FAILED).c_str(), 1073741824),
+        Format("%s, T=%s,EC=%d", LoadText(IDS_REGISTER_FAILED).c_str(), "C:\\windows\\system32", 1073741824),
+        Format("%s input from file %s", LoadText(IDS_CONFIG_FILE_BAD).c_str(), "C:\\SETUP\\SETUP.ICF"),
+        Format(LoadText(IDS_CREDENTIAL_UNUSABLE).c_str(), "password"),
+        Format(LoadText(IDS_FIELD_TOO_LONG).c_str(), 255),
+    };
+    for (const std::string &text : shown)
+        EXPECT_LE(text.size(), 259u) << text;
+    EXPECT_NE(std::string::npos, shown[6].find("password")) << shown[6];
+    EXPECT_NE(std::string::npos, shown[7].find("255")) << shown[7];
+}
+
+TEST(StringTable, DirectoryQuestionHasALineForTheDirectory)
+{
+    std::string text = LoadText(IDS_DEST_CREATE);
+    size_t lineBreak = text.find('\n');
+    ASSERT_NE(std::string::npos, lineBreak) << text;
+    EXPECT_GT(lineBreak, 0u) << "nothing before the directory";
+    EXPECT_LT(lineBreak + 1, text.size()) << "nothing after the directory";
+}
+
+TEST(StringTable, FrameTitleContinuesTheFirstHalf)
+{
+    std::string title = LoadText(IDS_FRAME_TITLE);
+    ASSERT_FALSE(title.empty());
+    EXPECT_EQ(' ', title[0]) << "joined to the first half without a separator: '" << title << "'";
+    EXPECT_NE(std::string::npos, title.find("Zezerero Ruvez ari Ziruvidor EVO Dozoro 6.0")) << title;
+}
+
+// ---- dialog templates ---------------------------------------------------
+
+INT_PTR CALLBACK PlainDlgProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+struct Dialog {
+    HWND window;
+    explicit Dialog(UINT id) : window(CreateDialogParamA(Library(), MAKEINTRESOURCEA(id), NULL, PlainDlgProc, 0)) {}
+    ~Dialog() { if (window) DestroyWindow(window); }
+    HWND Item(int id) const { return GetDlgItem(window, id); }
+};
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+std::string TextOf(HWND window)
+{
+    std::vector<char> text(GetWindowTextLengthA(window) + 1, '\0');
+    GetWindowTextA(window, text.data(), (int)text.size());
+    return text.data();
+}
+
+LONG StyleOf(HWND window) { return GetWindowLongA(window, GWL_STYLE); }
+
+RECT RectInDialog(HWND dialog, HWND control)
+{
+    RECT box;
+    GetWindowRect(control, &box);
+    MapWindowPoints(NULL, dialog, (POINT *)&box, 2);
+    return box;
+}
+
+std::string Describe(HWND control)
+{
+    char text[160];
+    snprintf(text, sizeof(text), "control %d (%s \"%.60s\")", GetDlgCtrlID(control), ClassOf(control).c_str(),
+             TextOf(control).c_str());
+    return text;
+}
+
+std::vector<HWND> Children(HWND dialog)
+{
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+struct ExpectedControl {
+    int id;
+    const char *className;
+};
+
+struct TemplateRule {
+    UINT id;
+    bool page;  // wizard page: picture, Next as the default button
+    std::vector<ExpectedControl> controls;
+};
+
+const std::vector<TemplateRule> &Templates()
+{
+    static const std::vector<TemplateRule> rules = {
+        {IDD_WELCOME, true, {{IDC_INSTALL_CHOICE, "Button"}, {IDC_REMOVE_CHOICE, "Button"}, {IDC_NEXT, "Button"},
+                             {IDC_CANCEL, "Button"}, {IDC_PICTURE, "Static"}}},
+        {IDD_DESTINATION, true, {{IDC_DRIVE_LIST, "ComboBox"}, {IDC_DEST_DIR, "Edit"}, {IDC_FREE_SPACE, "Static"},
+                                 {IDC_REQUIRED_SPACE, "Static"}, {IDC_DRIVE_LABEL, "Static"}, {IDC_BACK, "Button"},
+                                 {IDC_NEXT, "Button"}, {IDC_CANCEL, "Button"}, {IDC_PICTURE, "Static"}}},
+        {IDD_SQL_ACCOUNT, true, {{IDC_SQL_LOGIN, "Edit"}, {IDC_SQL_PASSWORD, "Edit"}, {IDC_SQL_CONFIRM, "Edit"},
+                                 {IDC_BACK, "Button"}, {IDC_NEXT, "Button"}, {IDC_CANCEL, "Button"},
+                                 {IDC_PICTURE, "Static"}}},
+        {IDD_CONFIRM, true, {{IDC_BACK, "Button"}, {IDC_NEXT, "Button"}, {IDC_CANCEL, "Button"},
+                             {IDC_PICTURE, "Static"}}},
+        {IDD_SOURCE_PROMPT, false, {{IDC_SOURCE_DIR, "Edit"}, {IDOK, "Button"}, {IDCANCEL, "Button"}}},
+        {IDD_LICENSE, false, {{IDC_LICENSE_TEXT, "Edit"}, {IDC_LICENSE_ACCEPT, "Button"},
+                              {IDC_LICENSE_DECLINE, "Button"}, {IDC_LICENSE_PROMPT, "Static"}}},
+        {IDD_SERVICE_STOP, false, {{IDC_SERVICE_STATUS, "Static"}}},
+        {IDD_SERVICE_CREATE, false, {{IDC_SERVICE_STATUS, "Static"}}},
+        {IDD_SERVICE_REMOVE, false, {{IDC_SERVICE_STATUS, "Static"}}},
+        {IDD_SERVICE_START, false, {{IDC_START_STATUS, "Static"}}},
+    };
+    return rules;
+}
+
+TEST(DialogTemplates, HaveEveryControlTheProgramUses)
+{
+    for (const TemplateRule &rule : Templates()) {
+        Dialog dialog(rule.id);
+        ASSERT_NE(nullptr, dialog.window) << "template " << rule.id << " cannot be created";
+        for (const ExpectedControl &expected : rule.controls) {
+            HWND control = dialog.Item(expected.id);
+            ASSERT_NE(nullptr, control) << "template " << rule.id << " lacks control " << expected.id;
+            EXPECT_STRCASEEQ(expected.className, ClassOf(control).c_str())
+                << "template " << rule.id << ", control " << expected.id;
+        }
+    }
+}
+
+TEST(DialogTemplates, ControlsHaveTheStylesTheProgramNeeds)
+{
+    {
+        Dialog welcome(IDD_WELCOME);
+        EXPECT_EQ(BS_AUTORADIOBUTTON, StyleOf(welcome.Item(IDC_INSTALL_CHOICE)) & BS_TYPEMASK);
+        EXPECT_EQ(BS_AUTORADIOBUTTON, StyleOf(welcome.Item(IDC_REMOVE_CHOICE)) & BS_TYPEMASK);
+    }
+    {
+        Dialog account(IDD_SQL_ACCOUNT);
+        EXPECT_FALSE(StyleOf(account.Item(IDC_SQL_LOGIN)) & ES_PASSWORD) << "the login is shown";
+        EXPECT_TRUE(StyleOf(account.Item(IDC_SQL_PASSWORD)) & ES_PASSWORD);
+        EXPECT_TRUE(StyleOf(account.Item(IDC_SQL_CONFIRM)) & ES_PASSWORD);
+    }
+    {
+        Dialog destination(IDD_DESTINATION);
+        EXPECT_EQ(CBS_DROPDOWNLIST, StyleOf(destination.Item(IDC_DRIVE_LIST)) & 3);
+    }
+    {
+        Dialog license(IDD_LICENSE);
+        LONG style = StyleOf(license.Item(IDC_LICENSE_TEXT));
+        EXPECT_TRUE(style & ES_MULTILINE);
+        EXPECT_TRUE(style & ES_READONLY);
+        EXPECT_TRUE(style & WS_VSCROLL);
+    }
+    Dialog prompt(IDD_SOURCE_PROMPT);
+    EXPECT_EQ(BS_DEFPUSHBUTTON, StyleOf(prompt.Item(IDOK)) & BS_TYPEMASK);
+}
+
+TEST(DialogTemplates, PagesShareOneSizeAndTheirFrame)
+{
+    SIZE first = {0, 0};
+    for (const TemplateRule &rule : Templates()) {
+        if (!rule.page)
+            continue;
+        Dialog page(rule.id);
+        RECT client;
+        GetClientRect(page.window, &client);
+        if (first.cx == 0)
+            first = {client.right, client.bottom};
+        EXPECT_EQ(first.cx, client.right) << "page " << rule.id;
+        EXPECT_EQ(first.cy, client.bottom) << "page " << rule.id;
+        LONG style = StyleOf(page.window);
+        EXPECT_EQ((LONG)(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME),
+                  style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME))
+            << "page " << rule.id;
+        EXPECT_EQ(BS_DEFPUSHBUTTON, StyleOf(page.Item(IDC_NEXT)) & BS_TYPEMASK) << "Next is the default on " << rule.id;
+        EXPECT_EQ(BS_PUSHBUTTON, StyleOf(page.Item(IDC_CANCEL)) & BS_TYPEMASK) << "page " << rule.id;
+    }
+}
+
+// The page stretches its picture over control 1024 from a posted message,
+// which arrives before the control's own WM_PAINT: a control that fills
+// its background (any text static) would wipe the picture out again.
+TEST(DialogTemplates, PictureControlsDrawNothingOfTheirOwn)
+{
+    for (const TemplateRule &rule : Templates()) {
+        if (!rule.page)
+            continue;
+        Dialog page(rule.id);
+        EXPECT_EQ(SS_OWNERDRAW, StyleOf(page.Item(IDC_PICTURE)) & SS_TYPEMASK) << "page " << rule.id;
+        EXPECT_EQ("", TextOf(page.Item(IDC_PICTURE))) << "page " << rule.id;
+    }
+}
+
+TEST(DialogTemplates, WorkDialogsHaveNoButtons)
+{
+    for (UINT id : {IDD_SERVICE_STOP, IDD_SERVICE_CREATE, IDD_SERVICE_REMOVE, IDD_SERVICE_START}) {
+        Dialog work(id);
+        for (HWND child : Children(work.window))
+            EXPECT_STRCASENE("Button", ClassOf(child).c_str()) << "template " << id << ": " << Describe(child);
+        EXPECT_FALSE(StyleOf(work.window) & WS_SYSMENU) << "template " << id << " offers a close box";
+    }
+}
+
+bool Overlap(const RECT &a, const RECT &b)
+{
+    RECT common;
+    return IntersectRect(&common, &a, &b) != 0;
+}
+
+TEST(DialogLayout, ControlsLieInsideAndDoNotOverlap)
+{
+    for (const TemplateRule &rule : Templates()) {
+        Dialog dialog(rule.id);
+        RECT client;
+        GetClientRect(dialog.window, &client);
+        std::vector<HWND> children = Children(dialog.window);
+        for (size_t i = 0; i < children.size(); ++i) {
+            RECT box = RectInDialog(dialog.window, children[i]);
+            EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= client.right && box.bottom <= client.bottom)
+                << "template " << rule.id << ": " << Describe(children[i]) << " reaches outside the dialog";
+            for (size_t j = i + 1; j < children.size(); ++j)
+                EXPECT_FALSE(Overlap(box, RectInDialog(dialog.window, children[j])))
+                    << "template " << rule.id << ": " << Describe(children[i]) << " overlaps "
+                    << Describe(children[j]);
+        }
+    }
+}
+
+// The height a text needs in a control of that width, drawn as the static
+// control draws it (word wrap, & as the mnemonic prefix).
+int NeededHeight(HWND control, const std::string &text, int width)
+{
+    HDC dc = GetDC(control);
+    HGDIOBJ oldFont = SelectObject(dc, (HFONT)SendMessageA(control, WM_GETFONT, 0, 0));
+    RECT box = {0, 0, width, 0};
+    DrawTextA(dc, text.c_str(), -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, oldFont);
+    ReleaseDC(control, dc);
+    return box.bottom;
+}
+
+int NeededWidth(HWND control, const std::string &text)
+{
+    HDC dc = GetDC(control);
+    HGDIOBJ oldFont = SelectObject(dc, (HFONT)SendMessageA(control, WM_GETFONT, 0, 0));
+    RECT box = {0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), -1, &box, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, oldFont);
+    ReleaseDC(control, dc);
+    return box.right;
+}
+
+// What the program writes into the controls that the templates leave empty.
+std::string SampleContent(UINT dialogId, int controlId)
+{
+    switch (controlId) {
+    case IDC_FREE_SPACE:
+    case IDC_REQUIRED_SPACE:
+        return "4294967295";
+    case IDC_DRIVE_LABEL:
+        return "C:";
+    case IDC_SERVICE_STATUS:
+    case IDC_START_STATUS: {
+        std::string rpc = LoadText(IDS_RPC_SERVICE_TITLE), brd = LoadText(IDS_BRD_SERVICE_TITLE);
+        return rpc.size() > brd.size() ? rpc : brd;
+    }
+    }
+    return "";
+}
+
+TEST(DialogLayout, NoTextIsCutOff)
+{
+    for (const TemplateRule &rule : Templates()) {
+        Dialog dialog(rule.id);
+        for (HWND child : Children(dialog.window)) {
+            std::string className = ClassOf(child);
+            std::string text = TextOf(child);
+            if (text.empty())
+                text = SampleContent(rule.id, GetDlgCtrlID(child));
+            if (text.empty())
+                continue;
+            RECT client;
+            GetClientRect(child, &client);
+            LONG style = StyleOf(child);
+            if (!lstrcmpiA(className.c_str(), "Static")) {
+                EXPECT_LE(NeededHeight(child, text, client.right), client.bottom)
+                    << "template " << rule.id << ": " << Describe(child) << " needs more lines";
+            } else if (!lstrcmpiA(className.c_str(), "Button")) {
+                int room = client.right - 2 * GetSystemMetrics(SM_CXEDGE) - 4;
+                if ((style & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
+                    room = client.right - GetSystemMetrics(SM_CXMENUCHECK) - 6;
+                EXPECT_LE(NeededWidth(child, text), room)
+                    << "template " << rule.id << ": " << Describe(child) << " is too narrow";
+            }
+        }
+    }
+}
+
+TEST(Bitmaps, LoadWithThePictureShapes)
+{
+    struct Picture { UINT id; bool backdrop; } pictures[] = {
+        {IDB_FRAME, true}, {IDB_WELCOME, false}, {IDB_DESTINATION, false}, {IDB_CONFIRM, false}, {IDB_SQL_ACCOUNT, false}};
+    for (const Picture &picture : pictures) {
+        HBITMAP bitmap = LoadBitmapA(Library(), MAKEINTRESOURCEA(picture.id));
+        ASSERT_NE(nullptr, bitmap) << "bitmap " << picture.id;
+        BITMAP info;
+        ASSERT_EQ((int)sizeof(info), GetObjectA(bitmap, sizeof(info), &info));
+        if (picture.backdrop)
+            EXPECT_GT(info.bmWidth, info.bmHeight) << "the screen backdrop is landscape";
+        else
+            EXPECT_GT(info.bmHeight, info.bmWidth) << "page picture " << picture.id << " fills a tall control";
+        EXPECT_GE(info.bmWidth, 100) << "bitmap " << picture.id;
+        DeleteObject(bitmap);
+    }
+}
+
+// ---- the licence dialog -------------------------------------------------
+
+typedef INT_PTR(CALLBACK *LicenseProc)(HWND, UINT, WPARAM, LPARAM);
+
+LicenseProc LicenseProcedure()
+{
+    return (LicenseProc)(void *)GetProcAddress(Library(), "FLicenseDlgProc");
+}
+
+std::string Event()
+{
+    char event[32] = "";
+    CbGetSymbolValue("DLGEVENT", event, sizeof(event));
+    return event;
+}
+
+void SetHandle(const void *text)
+{
+    char handle[32];
+    snprintf(handle, sizeof(handle), "%lld", (long long)(LONG_PTR)text);
+    FSetSymbolValue("LicenseHandle", handle);
+}
+
+class LicenseDialog : public ::testing::Test {
+protected:
+    HWND dialog = NULL;
+    void Open()
+    {
+        FRemoveSymbol("DLGEVENT");
+        LicenseProc procedure = LicenseProcedure();
+        ASSERT_NE(nullptr, procedure) << "FLicenseDlgProc is not exported";
+        dialog = CreateDialogParamA(Library(), MAKEINTRESOURCEA(IDD_LICENSE), NULL, (DLGPROC)procedure, 0);
+        ASSERT_NE(nullptr, dialog);
+    }
+    std::string Shown() const { return TextOf(GetDlgItem(dialog, IDC_LICENSE_TEXT)); }
+    bool AcceptEnabled() const { return IsWindowEnabled(GetDlgItem(dialog, IDC_LICENSE_ACCEPT)) != 0; }
+    void TearDown() override
+    {
+        if (dialog)
+            DestroyWindow(dialog);
+    }
+};
+
+TEST_F(LicenseDialog, ShowsTheTextAtTheGivenAddress)
+{
+    static const char text[] = "First line of the agreement.\r\nSecond line.\r\n";
+    SetHandle(text);
+    Open();
+    EXPECT_EQ(text, Shown());
+    EXPECT_TRUE(AcceptEnabled());
+    EXPECT_EQ("", Event()) << "nothing is answered before a button is pressed";
+}
+
+TEST_F(LicenseDialog, BreaksLinesEndedByLineFeedAlone)
+{
+    static const char text[] = "one\ntwo\r\nthree";
+    SetHandle(text);
+    Open();
+    EXPECT_EQ("one\r\ntwo\r\nthree", Shown());
+}
+
+TEST_F(LicenseDialog, AcceptContinues)
+{
+    static const char text[] = "Terms.";
+    SetHandle(text);
+    Open();
+    SendMessageA(GetDlgItem(dialog, IDC_LICENSE_ACCEPT), BM_CLICK, 0, 0);
+    EXPECT_EQ("CONTINUE", Event());
+}
+
+TEST_F(LicenseDialog, DeclineEscapeAndCloseBoxCancel)
+{
+    static const char text[] = "Terms.";
+    SetHandle(text);
+    Open();
+    SendMessageA(GetDlgItem(dialog, IDC_LICENSE_DECLINE), BM_CLICK, 0, 0);
+    EXPECT_EQ("CANCEL", Event()) << "decline";
+    FRemoveSymbol("DLGEVENT");
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_EQ("CANCEL", Event()) << "escape";
+    FRemoveSymbol("DLGEVENT");
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ("CANCEL", Event()) << "close box";
+    EXPECT_TRUE(IsWindow(dialog)) << "the toolkit removes the dialog, not the procedure";
+}
+
+TEST_F(LicenseDialog, RefusesUnusableHandlesWithAnExplanation)
+{
+    std::string explanation = LoadText(IDS_LICENSE_UNAVAILABLE);
+    const char *handles[] = {"0", "", "abc", "12ab", "-4096", "99999999999999999999999"};
+    for (const char *handle : handles) {
+        FSetSymbolValue("LicenseHandle", handle);
+        Open();
+        EXPECT_EQ(explanation, Shown()) << "handle '" << handle << "'";
+        EXPECT_FALSE(AcceptEnabled()) << "an agreement not shown cannot be accepted, handle '" << handle << "'";
+        DestroyWindow(dialog);
+        dialog = NULL;
+    }
+}
+
+TEST_F(LicenseDialog, SurvivesAnAddressOfNoAccessibleMemory)
+{
+    char *reserved = (char *)VirtualAlloc(NULL, 65536, MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_NE(nullptr, reserved);
+    SetHandle(reserved);
+    Open();
+    EXPECT_EQ(LoadText(IDS_LICENSE_UNAVAILABLE), Shown());
+    DestroyWindow(dialog);
+    dialog = NULL;
+    VirtualFree(reserved, 0, MEM_RELEASE);
+}
+
+TEST_F(LicenseDialog, StopsAtTheEndOfReadableMemory)
+{
+    // One committed page full of text with no terminator, then reserved memory.
+    char *block = (char *)VirtualAlloc(NULL, 65536, MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_NE(nullptr, block);
+    ASSERT_NE(nullptr, VirtualAlloc(block, 4096, MEM_COMMIT, PAGE_READWRITE));
+    memset(block, 'x', 4096);
+    SetHandle(block);
+    Open();
+    EXPECT_EQ(std::string(4096, 'x'), Shown());
+    DestroyWindow(dialog);
+    dialog = NULL;
+    VirtualFree(block, 0, MEM_RELEASE);
+}
+
+// The program's own "LICENSE" resource: this test program carries the
+// same file, so the whole agreement must come through as it is.
+std::string LicenseResource(const char **address)
+{
+    HRSRC resource = FindResourceA(NULL, MAKEINTRESOURCEA(IDR_LICENSE), "LICENSE");
+    if (!resource)
+        return "";
+    *address = (const char *)LockResource(LoadResource(NULL, resource));
+    return std::string(*address, SizeofResource(NULL, resource));
+}
+
+TEST_F(LicenseDialog, ShowsTheWholeAgreementResource)
+{
+    const char *address = NULL;
+    std::string agreement = LicenseResource(&address);
+    ASSERT_FALSE(agreement.empty()) << "the test program carries no LICENSE resource";
+    SetHandle(address);
+    Open();
+    EXPECT_EQ(agreement, Shown());
+}
+
+TEST(LicenseText, IsAPlainAnsiAgreementWithCrLfLines)
+{
+    const char *address = NULL;
+    std::string text = LicenseResource(&address);
+    ASSERT_FALSE(text.empty());
+    size_t lines = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = (unsigned char)text[i];
+        ASSERT_TRUE(c == '\r' || c == '\n' || (c >= 32 && c < 127)) << "byte " << (int)c << " at " << i;
+        if (c == '\n') {
+            ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "line " << lines + 1 << " does not end in CR LF";
+            ++lines;
+        }
+    }
+    EXPECT_GE(lines, 40u);
+    EXPECT_EQ(std::string::npos, text.find('\0'));
+    for (const char *part : {"Tamarack Software Inc.", "Zezerero Ruvez ari Ziruvidor EVO Dozoro 6.0", "version 2.0",
+                             "GRANT OF LICENSE", "RESTRICTIONS", "DISCLAIMER OF WARRANTY", "LIMITATION OF LIABILITY",
+                             "TERMINATION"})
+        EXPECT_NE(std::string::npos, text.find(part)) << part;
+}
+
+// ---- through the toolkit's dialog loop, when the toolkit has it ---------
+
+typedef BOOL(WINAPI *DoDialogProc)(HWND, LPCSTR, int, LPCSTR, LPCSTR, LONG_PTR, LONG_PTR);
+typedef BOOL(WINAPI *KillDialogsProc)(int);
+
+int g_pressButton;
+std::string g_shownText;
+
+BOOL CALLBACK PressInLicenseDialog(HWND window, LPARAM)
+{
+    HWND button = GetDlgItem(window, g_pressButton);
+    if (button && GetDlgItem(window, IDC_LICENSE_TEXT)) {
+        g_shownText = TextOf(GetDlgItem(window, IDC_LICENSE_TEXT));
+        PostMessageA(button, BM_CLICK, 0, 0);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK PressTimer(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(NULL, timer);
+    EnumThreadWindows(GetCurrentThreadId(), PressInLicenseDialog, 0);
+}
+
+TEST(LicenseDialogInToolkit, AnswersTheToolkitsLoop)
+{
+    HMODULE toolkit = LoadLibraryA("MSUILSTF.DLL");
+    if (!toolkit)
+        GTEST_SKIP() << "MSUILSTF.DLL is not built";
+    DoDialogProc doDialog = (DoDialogProc)(void *)GetProcAddress(toolkit, "FDoDialogExt");
+    KillDialogsProc killDialogs = (KillDialogsProc)(void *)GetProcAddress(toolkit, "FKillNDialogs");
+    ASSERT_TRUE(doDialog && killDialogs);
+    static const char text[] = "Agreement shown through the toolkit.\r\n";
+    SetHandle(text);
+    struct Case { int button; const char *event; } cases[] = {
+        {IDC_LICENSE_DECLINE, "CANCEL"}, {IDC_LICENSE_ACCEPT, "CONTINUE"}};
+    for (const Case &c : cases) {
+        FRemoveSymbol("DLGEVENT");
+        g_pressButton = c.button;
+        g_shownText.clear();
+        SetTimer(NULL, 0, 50, PressTimer);
+        ASSERT_TRUE(doDialog(NULL, "hfntset.dll", IDD_LICENSE, "FLicenseDlgProc", "hfntset.dll", 0, 0));
+        EXPECT_EQ(c.event, Event());
+        EXPECT_EQ(text, g_shownText) << "pressing " << c.button;
+    }
+    EXPECT_TRUE(killDialogs(1));
+    FreeLibrary(toolkit);
+}
+
+}  // namespace

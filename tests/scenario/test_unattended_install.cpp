@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "scenario/machine_state.h"
+#include "scenario/scenario_support.h"
+
+using namespace scenario;
+
+namespace {
+
+const DWORD InstallTimeoutMs = 120000;
+
+class UnattendedInstall : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        machine::CleanMachine();
+        machine::CleanMachine("D:\\AGENT2");
+        SetEnvironmentVariableA("KSSETUP_FAIL_CODE", NULL);
+    }
+    void TearDown() override
+    {
+        robot::Finish(run_);
+        SetEnvironmentVariableA("KSSETUP_FAIL_CODE", NULL);
+        machine::CleanMachine();
+        machine::CleanMachine("D:\\AGENT2");
+    }
+    // Runs setup from the build's own distribution to its end.
+    DWORD RunSetup(const std::string &arguments, const std::string &directory = robot::DistDirectory())
+    {
+        robot::Finish(run_);
+        if (!robot::StartSetup(run_, directory, arguments))
+            return 0xFFFFFFFF;
+        return robot::WaitForExit(run_, InstallTimeoutMs);
+    }
+    void ExpectStatus(const std::string &status, const std::string &description)
+    {
+        std::vector<std::string> mif = MifLines();
+        ASSERT_EQ(69u, mif.size());
+        EXPECT_EQ("VALUE = \"" + status + "\"", mif[57]);
+        EXPECT_EQ("VALUE = \"" + description + "\"", mif[65]);
+    }
+    robot::SetupRun run_;
+};
+
+TEST_F(UnattendedInstall, SmsInstallOnAFreshMachine)
+{
+    ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
+    machine::ExpectInstalledAgent("C:\\DORURE\\", "sa", "");
+    ExpectStatus("Success", "");
+    EXPECT_TRUE(LogHas(LoadText(10076))) << "the start offer is logged, though not asked";
+}
+
+TEST_F(UnattendedInstall, ConfigurationFileWithOnlyTheDirectory)
+{
+    WriteTextFile("C:\\onlypath.icf", "[Settings]\r\nInstallPath=D:\\AGENT2\r\n");
+    ASSERT_EQ(0u, RunSetup("I:C:\\onlypath.icf"));
+    machine::ExpectInstalledAgent("D:\\AGENT2\\", "sa", "");
+    EXPECT_FALSE(robot::FileExists(MifPath())) << "no MIF outside SMS";
+    DeleteFileA("C:\\onlypath.icf");
+}
+
+TEST_F(UnattendedInstall, ReinstallOverARunningInstallation)
+{
+    ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
+    ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, machine::ConfigKey, 0, KEY_ALL_ACCESS, &key));
+    RegSetValueExA(key, "site note", 0, REG_SZ, (const BYTE *)"keep", 5);
+    RegCloseKey(key);
+
+    WriteTextFile("C:\\move.icf",
+                  "[Settings]\r\nInstallPath=D:\\AGENT2\\\r\n[SQL Account Info]\r\nID=backup\r\nPassword=Pw 1\r\n");
+    ASSERT_EQ(0u, RunSetup("I:C:\\move.icf"));
+    machine::ExpectInstalledAgent("D:\\AGENT2\\", "backup", "Pw 1");
+    EXPECT_EQ(machine::Sz("keep"), machine::ReadValue(machine::ConfigKey, "site note").data);
+    // The old service stopped before it was replaced.
+    std::string oldLog = robot::ReadWholeFile("C:\\DORURE\\dorure60.log");
+    EXPECT_NE(std::string::npos, oldLog.find("stopped")) << oldLog;
+    DeleteFileA("C:\\move.icf");
+}
+
+TEST_F(UnattendedInstall, RefusedRegistrationIsReportedAndTheInstallGoesOn)
+{
+    SetEnvironmentVariableA("KSSETUP_FAIL_CODE", "1234");
+    ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof(system));
+    EXPECT_TRUE(LogHas(LoadText(10075) + ", T=" + system + ",EC=1234"));
+    EXPECT_TRUE(machine::QueryService("KvaRpcService").exists) << "the install went on";
+    ExpectStatus("Success", "");
+}
+
+TEST_F(UnattendedInstall, UnusableLoginIsRefusedBeforeAnythingIsInstalled)
+{
+    std::string dir = CopyDistribution("C:\\badlogin", {"SETUP.ICF"});
+    // 0xD2 at the first position scrambles to a zero byte.
+    WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=C:\\DORURE\\\r\n[SQL Account Info]\r\nID=\xD2sa\r\n");
+    ASSERT_EQ(0u, RunSetup("SMSINSTALL", dir));
+    char expected[512];
+    snprintf(expected, sizeof(expected), LoadText(10080).c_str(), "login");
+    ExpectStatus("Failed", expected);
+    EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
+    EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
+    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+}
+
+TEST_F(UnattendedInstall, UnwritableDestinationFailsClearly)
+{
+    std::string dir = CopyDistribution("C:\\blocked", {"SETUP.ICF"});
+    // A file stands where a directory of the path must be created.
+    WriteTextFile("C:\\blockfile", "not a directory");
+    WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=C:\\blockfile\\AGENT\\\r\n");
+    ASSERT_EQ(0u, RunSetup("SMSINSTALL", dir));
+    ExpectStatus("Failed", LoadText(1024));
+    EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "nothing configured after a failed copy";
+    DeleteFileA("C:\\blockfile");
+}
+
+TEST_F(UnattendedInstall, FullDiskDuringTheCopyFailsClearly)
+{
+    if (GetDriveTypeA("F:\\") != DRIVE_FIXED)
+        GTEST_SKIP() << "the 1 MB drive F: needs the prefix to be made as root";
+    // Leave less room than the agent's files need.
+    ULARGE_INTEGER freeBytes;
+    ASSERT_TRUE(GetDiskFreeSpaceExA("F:\\", &freeBytes, NULL, NULL));
+    ASSERT_GT(freeBytes.QuadPart, 64 * 1024ULL);
+    WriteTextFile("F:\\filler", std::string((size_t)(freeBytes.QuadPart - 48 * 1024), 'f'));
+    std::string dir = CopyDistribution("C:\\fulldisk", {"SETUP.ICF"});
+    WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=F:\\AGENT\\\r\n");
+    DWORD exitCode = RunSetup("SMSINSTALL", dir);
+    DeleteFileA("F:\\filler");
+    ASSERT_EQ(0u, exitCode);
+    ExpectStatus("Failed", LoadText(1024));
+    EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
+    machine::CleanMachine("F:\\AGENT");
+}
+
+TEST_F(UnattendedInstall, LockedDestinationFileFailsClearly)
+{
+    CreateDirectoryA("C:\\DORURE", NULL);
+    HANDLE locked = CreateFileA("C:\\DORURE\\dorure60.dll", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+    DWORD exitCode = RunSetup("SMSINSTALL");
+    CloseHandle(locked);
+    ASSERT_EQ(0u, exitCode);
+    ExpectStatus("Failed", LoadText(1024));
+    EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
+}
+
+}  // namespace
