@@ -68,8 +68,27 @@ bool FindOtherAgentDirectory(LPSTR destination)
     return false;
 }
 
+// The service manager keeps each service's program path in memory: without
+// being told, it would go on starting the old program until a restart.
+static void TellServiceManagerImagePath(LPCSTR serviceKey, LPCSTR executablePath)
+{
+    LPCSTR name = strrchr(serviceKey, '\\');
+    name = name ? name + 1 : serviceKey;
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (!manager)
+        return;
+    SC_HANDLE service = OpenServiceA(manager, name, SERVICE_CHANGE_CONFIG);
+    if (service) {
+        ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, executablePath,
+                             NULL, NULL, NULL, NULL, NULL, NULL);
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+}
+
 bool SetServiceImagePath(LPCSTR serviceKey, LPCSTR executablePath)
 {
+    TellServiceManagerImagePath(serviceKey, executablePath);
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, serviceKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return false;

@@ -106,6 +106,7 @@ TEST_F(Removal, OnlyAgentTakesEverythingWithIt)
     Install();
     AddBroadcastService("C:\\DORURE\\kvabrd.exe");
     std::string startMenu = machine::StartMenuFolder();
+    ForgetEarlierRuns();
     ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
     ExpectStatus("Success", "");
     EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
