@@ -10,7 +10,8 @@
 
 namespace {
 
-const char kTemporaryName[] = "~stfcopy.tmp";
+// The engine's work folder in a destination directory, gone after a copy.
+const char kWorkFolder[] = "~stfcopy.tmp";
 
 std::string ReadAll(const std::string& path)
 {
@@ -115,11 +116,7 @@ BOOL CALLBACK FindGauge(HWND window, LPARAM data)
 
 size_t FinalFilesIn(const std::string& dir)
 {
-    size_t count = 0;
-    for (const std::string& name : FilesIn(dir))
-        if (name != kTemporaryName)
-            ++count;
-    return count;
+    return FilesIn(dir).size();
 }
 
 // Waits for the gauge and a few copied files, then presses "Stop Copying".
@@ -202,8 +199,9 @@ protected:
     // Every file under its final name is whole; no temporary copy is left.
     void ExpectNoPartialFiles()
     {
+        std::string work = dest_ + "\\" + kWorkFolder;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(work.c_str())) << "the work folder was left behind";
         for (const std::string& name : FilesIn(dest_)) {
-            EXPECT_NE(kTemporaryName, name) << "a temporary copy was left behind";
             int index = atoi(name.c_str() + 4);
             EXPECT_TRUE(ReadAll(dest_ + "\\" + name) == Contents(index)) << name << " is not a whole copy";
         }
@@ -300,6 +298,22 @@ TEST_F(CopyFiles, SourceHeldWithoutSharingGivesASharingViolation)
     EXPECT_NE(std::string::npos, log.find("(error 32)")) << log;
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\" + NameOf(3)).c_str()));
     ExpectNoPartialFiles();
+}
+
+TEST_F(CopyFiles, FailedCopyKeepsTheEarlierVersionWhole)
+{
+    ASSERT_TRUE(CreateDirectoryA(root_.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA((root_ + "\\nested").c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), NULL));
+    std::string old = dest_ + "\\" + NameOf(2);
+    WriteAll(old, "the earlier version");
+    MakeSources(4);
+    HANDLE hold = CreateFileA((source_ + "\\" + NameOf(2)).c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hold);
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, GrcCopyFilesInCopyList(GetModuleHandleA(NULL)));
+    CloseHandle(hold);
+    EXPECT_EQ("the earlier version", ReadAll(old));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\" + kWorkFolder).c_str()));
 }
 
 TEST_F(CopyFiles, ReadOnlyEarlierVersionIsReplaced)

@@ -1,7 +1,13 @@
 // Copies the copy list with the progress gauge. Each file is copied under a
-// temporary name in its destination directory and then renamed over the
-// final name, so a failed or stopped copy never leaves a partial file under
-// the name the program will run.
+// temporary name into a work folder inside its destination directory and
+// then renamed over the final name, so a failed or stopped copy never leaves
+// a partial file under the name the program will run, and an earlier
+// version stays whole until the new one is complete.
+//
+// The work folder holds one file at a time, so finding the temporary name is
+// cheap; in the destination directory itself, each look-up of a name that
+// does not exist yet lists the whole directory under Wine (its names are
+// matched without regard to case), which made the copy 1.5 times slower.
 #include "internal.h"
 #include "setuptk.h"
 
@@ -12,7 +18,9 @@ namespace {
 
 const int kUserQuit = 48;
 const DWORD kRefreshMs = 15;    // gauge and message pump, at most this often
-const char kTemporaryName[] = "~stfcopy.tmp";
+// Work folder in each destination directory, and the file inside it.
+const char kWorkFolder[] = "~stfcopy.tmp";
+const char kWorkFile[] = "\\copy.tmp";
 
 struct CopyRun {
     unsigned long long total;       // bytes of the whole list, from the .inf
@@ -110,14 +118,72 @@ bool CopyToTemporary(const std::string& source, const std::string& temporary, Co
     return CopyFileExA(source.c_str(), temporary.c_str(), CopyProgress, run, GaugeCancelFlag(), 0) != FALSE;
 }
 
+// Renames through the open file: one look-up of the final name.
+bool RenameByHandle(const std::string& temporary, const std::string& final)
+{
+    HANDLE file = CreateFileA(temporary.c_str(), DELETE | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    union {
+        FILE_RENAME_INFO info;
+        char bytes[sizeof(FILE_RENAME_INFO) + MAX_PATH * sizeof(WCHAR)];
+    } rename = {};
+    rename.info.ReplaceIfExists = TRUE;
+    int length = MultiByteToWideChar(CP_ACP, 0, final.c_str(), -1, rename.info.FileName, MAX_PATH);
+    BOOL done = FALSE;
+    if (length > 0) {
+        rename.info.FileNameLength = static_cast<DWORD>((length - 1) * sizeof(WCHAR));
+        done = SetFileInformationByHandle(file, FileRenameInfo, &rename, sizeof rename);
+    }
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    SetLastError(error);
+    return done != FALSE;
+}
+
 bool ReplaceFinal(const std::string& temporary, const std::string& final)
 {
-    if (MoveFileExA(temporary.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (RenameByHandle(temporary, final))
         return true;
-    if (GetLastError() != ERROR_ACCESS_DENIED)
-        return false;
-    SetFileAttributesA(final.c_str(), FILE_ATTRIBUTE_NORMAL);   // a read-only earlier version
+    if (GetLastError() == ERROR_ACCESS_DENIED)
+        SetFileAttributesA(final.c_str(), FILE_ATTRIBUTE_NORMAL);   // a read-only earlier version
     return MoveFileExA(temporary.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+std::string WorkFolder(const CopyDirs& dirs)
+{
+    return dirs.dest + kWorkFolder;
+}
+
+// Makes the destination directory (with its parents) and its work folder.
+DWORD PrepareDestination(const CopyDirs& dirs)
+{
+    DWORD error = MakeDirectories(dirs.dest);
+    if (error != 0)
+        return error;
+    std::string work = WorkFolder(dirs);
+    if (work.size() + sizeof kWorkFile >= MAX_PATH) {
+        LogFailure("copy files to", dirs.dest.c_str(), NULL, ERROR_FILENAME_EXCED_RANGE);
+        return ERROR_FILENAME_EXCED_RANGE;
+    }
+    if (!CreateDirectoryA(work.c_str(), NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        error = GetLastError();
+        LogFailure("create the work folder", work.c_str(), NULL, error);
+        return error;
+    }
+    SetFileAttributesA(work.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    return 0;
+}
+
+void RemoveWorkFolder(const CopyDirs& dirs)
+{
+    std::string work = WorkFolder(dirs);
+    std::string temporary = work + kWorkFile;
+    SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(temporary.c_str());
+    SetFileAttributesA(work.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(work.c_str());
 }
 
 // Copies one item; answers 0, kUserQuit or the Win32 error.
@@ -125,11 +191,7 @@ int CopyOne(const CopyDirs& dirs, const CopyItem& item, CopyRun* run)
 {
     std::string source = dirs.source + item.name;
     std::string final = dirs.dest + item.name;
-    std::string temporary = dirs.dest + kTemporaryName;
-    if (temporary.size() >= MAX_PATH) {
-        LogFailure("copy", source.c_str(), final.c_str(), ERROR_FILENAME_EXCED_RANGE);
-        return ERROR_FILENAME_EXCED_RANGE;
-    }
+    std::string temporary = WorkFolder(dirs) + kWorkFile;
     if (!CopyToTemporary(source, temporary, run)) {
         DWORD error = LastErrorOrFailure();
         DeleteFileA(temporary.c_str());
@@ -173,7 +235,7 @@ int CopyAll()
             break;
         }
         if (!made[item.dirs]) {
-            DWORD error = MakeDirectories(pair.dest);
+            DWORD error = PrepareDestination(pair);
             if (error != 0) {
                 result = static_cast<int>(error);
                 break;
@@ -185,6 +247,9 @@ int CopyAll()
     }
     if (result == 0)
         ShowBytes(run, run.total);
+    for (size_t i = 0; i < dirs.size(); ++i)
+        if (made[i])
+            RemoveWorkFolder(dirs[i]);
     GaugeClose();
     return result;
 }
