@@ -1,7 +1,7 @@
 #!/bin/bash
 # Builds the benchmarks and runs them under Wine in a prefix of their own;
 # prints each figure and its ratio against the plain Win32 way.
-#   tools/bench.sh [copy|refresh]
+#   tools/bench.sh [copy|refresh|parts]   (no argument: copy and refresh)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-bench}"

@@ -18,6 +18,7 @@
 #define STOP_NORMALLY      0
 #define STOP_STUCK         1
 #define STOP_REFUSED       2
+#define STOP_ABSURD_HINT   3
 
 /* service_log.cpp */
 BOOL GetAgentLogPath(char *path, DWORD size);

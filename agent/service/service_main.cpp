@@ -9,6 +9,8 @@
 #define STOP_WAIT_HINT      1000
 #define STUCK_WAIT_HINT     500
 #define STUCK_DURATION_MS   5000
+#define ABSURD_WAIT_HINT    3600000
+#define ABSURD_STOP_MS      1000
 
 static HANDLE StopEvent;
 static DWORD StopBehaviour = STOP_NORMALLY;
@@ -20,6 +22,8 @@ static DWORD AcceptedControls(void)
 
 static DWORD StopWaitHint(void)
 {
+    if (StopBehaviour == STOP_ABSURD_HINT)
+        return ABSURD_WAIT_HINT;
     return StopBehaviour == STOP_STUCK ? STUCK_WAIT_HINT : STOP_WAIT_HINT;
 }
 
@@ -68,6 +72,8 @@ static void LogStopBehaviour(void)
         WriteAgentLog("%s: diagnostics: a stop will not progress for 5 seconds", AGENT_SERVICE_NAME);
     else if (StopBehaviour == STOP_REFUSED)
         WriteAgentLog("%s: diagnostics: stop requests are refused", AGENT_SERVICE_NAME);
+    else if (StopBehaviour == STOP_ABSURD_HINT)
+        WriteAgentLog("%s: diagnostics: a stop announces a wait of one hour", AGENT_SERVICE_NAME);
 }
 
 static void WINAPI AgentServiceMain(DWORD argc, LPSTR *argv)
@@ -92,6 +98,8 @@ static void WINAPI AgentServiceMain(DWORD argc, LPSTR *argv)
     WriteAgentLog("%s: stopping", AGENT_SERVICE_NAME);
     if (StopBehaviour == STOP_STUCK)
         StopStuck();
+    else if (StopBehaviour == STOP_ABSURD_HINT)
+        Sleep(ABSURD_STOP_MS);
     else
         StopInSteps();
     WriteAgentLog("service %s stopped", AGENT_SERVICE_NAME);

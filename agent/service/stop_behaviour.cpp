@@ -6,7 +6,9 @@
  *   1             stuck stop: stop-pending with a checkpoint that never grows
  *                 (wait hint 500 ms) for 5 seconds, then stopped;
  *   2             refuse to stop: the service does not accept the stop
- *                 control and stays running.
+ *                 control and stays running;
+ *   3             an absurd wait hint: stop-pending announcing one hour,
+ *                 then stopped after one second.
  * Other values count as 0. */
 #include "agent_service.h"
 #include <stdio.h>
@@ -26,5 +28,5 @@ DWORD ReadStopBehaviour(LPCSTR serviceName)
     RegCloseKey(key);
     if (result != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value))
         return STOP_NORMALLY;
-    return (value == STOP_STUCK || value == STOP_REFUSED) ? value : STOP_NORMALLY;
+    return (value == STOP_STUCK || value == STOP_REFUSED || value == STOP_ABSURD_HINT) ? value : STOP_NORMALLY;
 }

@@ -2,6 +2,7 @@
 // every kind of bad input fails with a log line naming the file and line.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "setuptk.h"
@@ -128,6 +129,21 @@ TEST_F(InfReader, LineEndingsBlanksQuotesAndCommentsAreRead)
     DWORD spc = 0, bps = 0, f = 0, t = 0;
     ASSERT_TRUE(GetDiskFreeSpaceA(root, &spc, &bps, &f, &t));
     EXPECT_EQ(static_cast<LONG>(4 * spc * bps), TotalCost()) << "four small files, one cluster each";
+}
+
+TEST_F(InfReader, DoubleByteNamesWithBackslashTrailBytesAreFileNames)
+{
+    if (GetACP() != 932) {
+        if (getenv("TK_EXPECT_ACP") != NULL)
+            FAIL() << "this run was meant for code page 932 but has " << GetACP();
+        GTEST_SKIP() << "needs ANSI code page 932, this run has " << GetACP();
+    }
+    // 0x95 0x5C and 0x81 0x7C: trail bytes with the codes of '\\' and '|'.
+    ASSERT_TRUE(Open("[Files]\r\n\x95\x5C.txt, 1\r\n\x81\x7C.txt, 1\r\n")) << Log();
+    ASSERT_TRUE(FAddSectionFilesToCopyList("Files", "C:\\src\x95\x5C", "C:\\dst\x95\x5C"));
+    DWORD spc = 0, bps = 0, f = 0, t = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", &spc, &bps, &f, &t));
+    EXPECT_EQ(static_cast<LONG>(2 * spc * bps), TotalCost());
 }
 
 TEST_F(InfReader, EmptySectionAndBlankFileAreNotErrors)
