@@ -336,3 +336,67 @@ TEST_F(SourcePrompt, FileOnARemovableDriveIsOpened)
 }
 
 }  // namespace
+
+namespace {
+
+struct GaugeSeen {
+    RECT bounds = {};
+    bool found = false;
+};
+
+// Watches for the copy's progress gauge in any process, notes where it is
+// and presses its quit button.
+void QuitTheGauge(GaugeSeen &seen, std::atomic<bool> &stop)
+{
+    while (!stop && !seen.found) {
+        EnumWindows(
+            [](HWND window, LPARAM context) -> BOOL {
+                GaugeSeen *seen = (GaugeSeen *)context;
+                if (!IsWindowVisible(window) || !GetDlgItem(window, 103) || !GetDlgItem(window, 102) ||
+                    !GetDlgItem(window, IDCANCEL))
+                    return TRUE;
+                GetWindowRect(window, &seen->bounds);
+                seen->found = true;
+                PostMessageA(window, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(window, IDCANCEL));
+                return FALSE;
+            },
+            (LPARAM)&seen);
+        Sleep(5);
+    }
+}
+
+TEST_F(CopyList, GaugeSitsAtAFifthAndAQuarterOfTheFrameAndQuittingIsFatal1025)
+{
+    // A large sparse file keeps the copy going long enough to be quit.
+    HANDLE big = CreateFileA("C:\\copysrc\\big.bin", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    LARGE_INTEGER size;
+    size.QuadPart = 3LL << 30;
+    SetFilePointerEx(big, size, NULL, FILE_BEGIN);
+    SetEndOfFile(big);
+    CloseHandle(big);
+    support::WriteFile("C:\\copysrc\\setup.inf", "[Version]\r\nSignature = \"$Windows NT$\"\r\n\r\n[Files]\r\n"
+                                                 "one.txt, 10\r\nbig.bin, 3221225472\r\n");
+    SetupState.RunFlags |= RF_SMS;
+    CreateStatusMif();
+    GaugeSeen seen;
+    std::atomic<bool> stop(false);
+    std::thread watcher(QuitTheGauge, std::ref(seen), std::ref(stop));
+    EXPECT_SETUP_ENDS({
+        SetupState.FrameWindow = CreateWindowA("STATIC", "frame", WS_POPUP, 0, 0, 640, 480, NULL, NULL, NULL, NULL);
+        PrepareCopyList();
+        SetCopyMode(1);
+        CopyFilesInCopyList();
+    });
+    stop = true;
+    watcher.join();
+    DeleteFileA("C:\\copysrc\\big.bin");
+    ASSERT_TRUE(seen.found) << "the gauge came up during the copy";
+    EXPECT_EQ(128, seen.bounds.left);
+    EXPECT_EQ(120, seen.bounds.top);
+    std::vector<std::string> mif = robot::SplitLines(robot::ReadWholeFile(support::MifPath()));
+    ASSERT_EQ(69u, mif.size());
+    EXPECT_EQ("VALUE = \"" + support::LoadText(1025) + "\"", mif[65]);
+    EXPECT_FALSE(robot::FileExists("C:\\copydst\\big.bin")) << "no half-written file under its name";
+}
+
+}  // namespace
