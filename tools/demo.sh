@@ -29,16 +29,19 @@ show_state() {
   section "Files in C:\\DORURE"
   ls -l "$drive_c/DORURE" 2>/dev/null || echo "(no directory C:\\DORURE)"
   section "Registry: HKLM\\SOFTWARE\\Tamarack"
-  "$wine" reg query 'HKLM\SOFTWARE\Tamarack' /s 2>/dev/null | tr -d '\r' | sed '/^$/d' \
-    || echo "(no key)"
+  local keys
+  keys="$("$wine" reg query 'HKLM\SOFTWARE\Tamarack' /s 2>/dev/null | tr -d '\r' | sed '/^$/d')"
+  # The login and password are stored scrambled: show their bytes instead.
+  printf '%s\n' "${keys:-(no key HKLM\SOFTWARE\Tamarack)}" | LC_ALL=C sed -E 's/^( +(user|password) +REG_SZ).*/\1    (scrambled)/' 
   section "Services"
   for service in KvaRpcService KvaBrdService; do
     "$wine" sc query "$service" 2>/dev/null | tr -d '\r' | grep -E 'SERVICE_NAME|STATE' \
       || echo "$service: not installed"
   done
   section "Start Menu"
-  find "$drive_c" -ipath '*start menu*' -iname '*.lnk' 2>/dev/null | sed "s|$drive_c|C:|" \
-    || true
+  local links
+  links="$(find "$drive_c/ProgramData" -ipath '*start menu*' -iname '*.lnk' 2>/dev/null | sed "s|$drive_c|C:|")"
+  printf '%s\n' "${links:-(no shortcut)}"
 }
 
 section "Distribution"
