@@ -183,6 +183,14 @@ void OfferAgentStart(void)
 
 // ---- the work dialogs: each shows itself, then works from a posted command
 
+// A work dialog is shown first and does its work when this command arrives.
+static INT_PTR BeginWorkDialog(HWND dialog)
+{
+    PostMessageA(dialog, WM_COMMAND, 1, 0);
+    CenterDialog(dialog);
+    return TRUE;
+}
+
 static void ShowServiceTitle(HWND dialog, int control, UINT titleId)
 {
     LoadSetupString(titleId, SetupState.Scratch, 256);
@@ -191,11 +199,8 @@ static void ShowServiceTitle(HWND dialog, int control, UINT titleId)
 
 INT_PTR CALLBACK ServiceStopDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        CenterDialog(dialog);
-        PostMessageA(dialog, WM_COMMAND, 1, 0);
-        return TRUE;
-    }
+    if (message == WM_INITDIALOG)
+        return BeginWorkDialog(dialog);
     if (message != WM_COMMAND || wParam != 1)
         return FALSE;
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
@@ -215,11 +220,8 @@ INT_PTR CALLBACK ServiceStopDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 INT_PTR CALLBACK ServiceRemovalDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        PostMessageA(dialog, WM_COMMAND, 1, 0);
-        CenterDialog(dialog);
-        return TRUE;
-    }
+    if (message == WM_INITDIALOG)
+        return BeginWorkDialog(dialog);
     if (message != WM_COMMAND || wParam != 1)
         return FALSE;
     for (int i = 0; i < 2; i++) {
@@ -240,11 +242,8 @@ INT_PTR CALLBACK ServiceRemovalDlgProc(HWND dialog, UINT message, WPARAM wParam,
 
 INT_PTR CALLBACK ServiceCreationDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        PostMessageA(dialog, WM_COMMAND, 1, 0);
-        CenterDialog(dialog);
-        return TRUE;
-    }
+    if (message == WM_INITDIALOG)
+        return BeginWorkDialog(dialog);
     if (message != WM_COMMAND)
         return FALSE;
     if (wParam == 1) {
@@ -271,11 +270,8 @@ INT_PTR CALLBACK ServiceCreationDlgProc(HWND dialog, UINT message, WPARAM wParam
 
 INT_PTR CALLBACK ServiceStartDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        PostMessageA(dialog, WM_COMMAND, 1, 0);
-        CenterDialog(dialog);
-        return TRUE;
-    }
+    if (message == WM_INITDIALOG)
+        return BeginWorkDialog(dialog);
     if (message != WM_COMMAND)
         return FALSE;
     if (wParam == 1) {

@@ -22,28 +22,16 @@ static void InstallFromConfirmPage(HWND page)
 
 INT_PTR CALLBACK ConfirmDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_INITDIALOG:
+    INT_PTR result;
+    if (HandleCommonPageMessage(page, message, wParam, IDB_CONFIRM, &result))
+        return result;
+    if (message == WM_INITDIALOG) {
         EnterPage(page);
         return TRUE;
-    case WM_PAINT:
-        return PostPagePaint(page);
-    case PAGE_PAINT_MESSAGE:
-        PaintPageBitmap(page, IDB_CONFIRM);
+    }
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_NEXT) {
+        InstallFromConfirmPage(page);
         return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_NEXT:
-            InstallFromConfirmPage(page);
-            return TRUE;
-        case IDC_BACK:
-            EndDialog(page, 2);
-            return TRUE;
-        case IDC_CANCEL:
-            CancelPage(page);
-            return TRUE;
-        }
-        return FALSE;
     }
     return FALSE;
 }

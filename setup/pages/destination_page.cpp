@@ -205,15 +205,8 @@ static INT_PTR DestinationCommand(HWND page, WPARAM wParam)
         CheckEditedDestination(page);
         return TRUE;
     }
-    switch (id) {
-    case IDC_NEXT:
+    if (id == IDC_NEXT) {
         GoOnFromDestination(page);
-        return TRUE;
-    case IDC_BACK:
-        EndDialog(page, 2);
-        return TRUE;
-    case IDC_CANCEL:
-        CancelPage(page);
         return TRUE;
     }
     return code == 0 ? FALSE : TRUE;
@@ -221,17 +214,15 @@ static INT_PTR DestinationCommand(HWND page, WPARAM wParam)
 
 INT_PTR CALLBACK DestinationDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    INT_PTR result;
+    if (HandleCommonPageMessage(page, message, wParam, IDB_DESTINATION, &result))
+        return result;
     switch (message) {
     case WM_INITDIALOG:
         InitDestinationPage(page);
         return TRUE;
     case PAGE_REFRESH_MESSAGE:
         RefreshRequiredSpace(page);
-        return TRUE;
-    case WM_PAINT:
-        return PostPagePaint(page);
-    case PAGE_PAINT_MESSAGE:
-        PaintPageBitmap(page, IDB_DESTINATION);
         return TRUE;
     case WM_KEYDOWN:
         return wParam == VK_RETURN ? FALSE : TRUE;

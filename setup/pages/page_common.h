@@ -4,10 +4,13 @@
 
 #include <windows.h>
 
-// WM_PAINT: let the dialog paint, then paint the picture from message 1074.
+// What the pages with Back and Next share: the picture (WM_PAINT lets the
+// dialog paint, message 1074 then paints the bitmap), Back (result 2) and
+// Cancel (the exit question; on Yes the page ends with 0 and setup ends).
+// TRUE when the message was one of these; *result is then the answer.
+bool HandleCommonPageMessage(HWND page, UINT message, WPARAM wParam, int bitmapId, INT_PTR *result);
+// WM_PAINT alone, for the welcome page.
 INT_PTR PostPagePaint(HWND page);
-// Cancel: the exit question; on Yes the page ends with 0 and setup ends.
-void CancelPage(HWND page);
 // Records the page as the current one and centres it.
 void EnterPage(HWND page);
 

@@ -64,31 +64,19 @@ static void TakeAccount(HWND page)
 
 INT_PTR CALLBACK SqlAccountDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_INITDIALOG:
+    INT_PTR result;
+    if (HandleCommonPageMessage(page, message, wParam, IDB_SQL_ACCOUNT, &result))
+        return result;
+    if (message == WM_INITDIALOG) {
         EnterPage(page);
         SetDlgItemTextA(page, IDC_SQL_LOGIN, SetupState.SqlLogin);
         SetDlgItemTextA(page, IDC_SQL_PASSWORD, SetupState.SqlPassword);
         SetDlgItemTextA(page, IDC_SQL_CONFIRM, SetupState.SqlPassword);
         return TRUE;
-    case WM_PAINT:
-        return PostPagePaint(page);
-    case PAGE_PAINT_MESSAGE:
-        PaintPageBitmap(page, IDB_SQL_ACCOUNT);
+    }
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_NEXT) {
+        TakeAccount(page);
         return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_NEXT:
-            TakeAccount(page);
-            return TRUE;
-        case IDC_BACK:
-            EndDialog(page, 2);
-            return TRUE;
-        case IDC_CANCEL:
-            CancelPage(page);
-            return TRUE;
-        }
-        return FALSE;
     }
     return FALSE;
 }

@@ -95,20 +95,39 @@ static void WriteText(HANDLE file, LPCSTR text)
     WriteFile(file, text, (DWORD)lstrlenA(text), &written, NULL);
 }
 
-bool CreateStatusMif(void)
+// The file and a formatting buffer, both or neither.
+struct MifWriter {
+    HANDLE file;
+    char *buffer;
+};
+
+static bool OpenMifWriter(DWORD disposition, MifWriter *writer)
 {
-    HANDLE file = OpenMifFile(CREATE_ALWAYS);
-    if (file == INVALID_HANDLE_VALUE)
+    writer->file = OpenMifFile(disposition);
+    if (writer->file == INVALID_HANDLE_VALUE)
         return false;
-    char *buffer = (char *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, MIF_BUFFER_SIZE);
-    if (!buffer) {
-        CloseHandle(file);
+    writer->buffer = (char *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, MIF_BUFFER_SIZE);
+    if (!writer->buffer) {
+        CloseHandle(writer->file);
         return false;
     }
-    wnsprintfA(buffer, MIF_BUFFER_SIZE, MifHeader, SETUP_PRODUCT_NAME, SETUP_PRODUCT_VERSION);
-    WriteText(file, buffer);
-    HeapFree(GetProcessHeap(), 0, buffer);
-    CloseHandle(file);
+    return true;
+}
+
+static void CloseMifWriter(MifWriter *writer)
+{
+    WriteText(writer->file, writer->buffer);
+    HeapFree(GetProcessHeap(), 0, writer->buffer);
+    CloseHandle(writer->file);
+}
+
+bool CreateStatusMif(void)
+{
+    MifWriter writer;
+    if (!OpenMifWriter(CREATE_ALWAYS, &writer))
+        return false;
+    wnsprintfA(writer.buffer, MIF_BUFFER_SIZE, MifHeader, SETUP_PRODUCT_NAME, SETUP_PRODUCT_VERSION);
+    CloseMifWriter(&writer);
     return true;
 }
 
@@ -116,24 +135,17 @@ bool AppendMifStatus(int success, LPCSTR description)
 {
     if (!(SetupState.RunFlags & RF_SMS))
         return true;
-    HANDLE file = OpenMifFile(OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE)
+    MifWriter writer;
+    if (!OpenMifWriter(OPEN_EXISTING, &writer))
         return false;
-    char *buffer = (char *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, MIF_BUFFER_SIZE);
-    if (!buffer) {
-        CloseHandle(file);
-        return false;
-    }
     SYSTEMTIME now;
     GetLocalTime(&now);
     char date[16], time[16];
     wnsprintfA(date, sizeof(date), "%02d/%02d/%02d", now.wMonth, now.wDay, now.wYear % 100);
     wnsprintfA(time, sizeof(time), "%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
-    wnsprintfA(buffer, MIF_BUFFER_SIZE, MifStatus, "", date, time, success ? "Success" : "Failed",
+    wnsprintfA(writer.buffer, MIF_BUFFER_SIZE, MifStatus, "", date, time, success ? "Success" : "Failed",
                description ? description : "");
-    SetFilePointer(file, 0, NULL, FILE_END);
-    WriteText(file, buffer);
-    HeapFree(GetProcessHeap(), 0, buffer);
-    CloseHandle(file);
+    SetFilePointer(writer.file, 0, NULL, FILE_END);
+    CloseMifWriter(&writer);
     return true;
 }

@@ -152,10 +152,11 @@ std::string StartMenuFolder()
     return group.empty() ? "" : std::string(programs) + "\\" + group;
 }
 
-std::string ShortcutTarget(const std::string &linkPath)
+// Reads a shortcut back through IShellLinkA: its target, or its icon file.
+static std::string ReadShortcut(const std::string &linkPath, bool icon)
 {
     CoInitialize(NULL);
-    std::string target;
+    std::string answer;
     IShellLinkA *link = NULL;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link))) {
         IPersistFile *file = NULL;
@@ -163,14 +164,26 @@ std::string ShortcutTarget(const std::string &linkPath)
             WCHAR wide[MAX_PATH];
             MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
             char path[MAX_PATH] = "";
-            if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, NULL, 0)))
-                target = path;
+            int index = 0;
+            if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
+                SUCCEEDED(icon ? link->GetIconLocation(path, MAX_PATH, &index) : link->GetPath(path, MAX_PATH, NULL, 0)))
+                answer = path;
             file->Release();
         }
         link->Release();
     }
     CoUninitialize();
-    return target;
+    return answer;
+}
+
+std::string ShortcutTarget(const std::string &linkPath)
+{
+    return ReadShortcut(linkPath, false);
+}
+
+std::string ShortcutIcon(const std::string &linkPath)
+{
+    return ReadShortcut(linkPath, true);
 }
 
 std::vector<std::string> FilesIn(const std::string &directory)
@@ -206,17 +219,8 @@ std::string Scrambled(const std::string &clear)
     return out + std::string(1, '\0');
 }
 
-void ExpectInstalledAgent(const std::string &directory, const std::string &login, const std::string &password)
+void ExpectAgentConfiguration(const std::string &directory, const std::string &login, const std::string &password)
 {
-    std::vector<std::string> files = DistributionFiles();
-    EXPECT_GE(files.size(), 12u) << "setup.inf lists the agent's files";
-    for (const std::string &name : files) {
-        std::string installed = robot::ReadWholeFile(directory + name);
-        EXPECT_FALSE(installed.empty()) << name << " is missing";
-        EXPECT_TRUE(installed == robot::ReadWholeFile(robot::DistDirectory() + "\\" + name))
-            << name << " differs from the distribution";
-    }
-
     struct Expected {
         const char *name;
         DWORD type;
@@ -243,6 +247,20 @@ void ExpectInstalledAgent(const std::string &directory, const std::string &login
         EXPECT_EQ(e.type, value.type) << e.name;
         EXPECT_EQ(e.data, value.data) << e.name;
     }
+}
+
+void ExpectInstalledAgent(const std::string &directory, const std::string &login, const std::string &password)
+{
+    std::vector<std::string> files = DistributionFiles();
+    EXPECT_GE(files.size(), 12u) << "setup.inf lists the agent's files";
+    for (const std::string &name : files) {
+        std::string installed = robot::ReadWholeFile(directory + name);
+        EXPECT_FALSE(installed.empty()) << name << " is missing";
+        EXPECT_TRUE(installed == robot::ReadWholeFile(robot::DistDirectory() + "\\" + name))
+            << name << " differs from the distribution";
+    }
+
+    ExpectAgentConfiguration(directory, login, password);
     EXPECT_EQ("TSIData", KeyClass(ConfigKey));
     EXPECT_TRUE(ReadValue(ProductsKey, "SQL_ZEduziz").found) << "the agent is registered";
 

@@ -43,11 +43,16 @@ std::vector<std::string> DistributionFiles();
 std::string StartMenuFolder();
 // Target of a shortcut, read back through IShellLinkA; empty when unreadable.
 std::string ShortcutTarget(const std::string &linkPath);
+std::string ShortcutIcon(const std::string &linkPath);
 std::vector<std::string> FilesIn(const std::string &directory);
 
 std::string Sz(const std::string &text);
 std::string Dword(DWORD number);
 std::string Scrambled(const std::string &clear);
+
+// Checks the 14 configuration values of an agent in `directory` (with a
+// trailing backslash); adds gtest failures.
+void ExpectAgentConfiguration(const std::string &directory, const std::string &login, const std::string &password);
 
 // Checks the whole state of an agent installed in `directory` (with a
 // trailing backslash) with that account; adds gtest failures.

@@ -147,13 +147,15 @@ class CopyFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Paths of this case alone, so that cases may run side by side.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        source_ = std::string(temp) + "tk_copy_src";
-        root_ = "C:\\tk_copy_dest";
+        source_ = std::string(temp) + "tk_src_" + name;
+        root_ = "C:\\tk_copy_" + name;
         dest_ = root_ + "\\nested\\deeper";
-        inf_ = std::string(temp) + "tk_copy.inf";
-        log_ = std::string(temp) + "tk_copy.log";
+        inf_ = std::string(temp) + "tk_copy_" + name + ".inf";
+        log_ = std::string(temp) + "tk_copy_" + name + ".log";
         RemoveTree(source_);
         RemoveTree(root_);
         ASSERT_TRUE(CreateDirectoryA(source_.c_str(), NULL));

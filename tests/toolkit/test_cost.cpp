@@ -74,11 +74,12 @@ protected:
         clusterD_ = Cluster("D:\\");
         ASSERT_NE(0u, clusterC_);
         ASSERT_NE(0u, clusterD_);
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         char dir[MAX_PATH];
         GetTempPathA(MAX_PATH, dir);
-        inf_ = std::string(dir) + "tk_cost.inf";
-        destC_ = "C:\\tk_cost_dest";
-        destD_ = "D:\\tk_cost_dest";
+        inf_ = std::string(dir) + "tk_cost_" + name + ".inf";
+        destC_ = "C:\\tk_cost_" + name;
+        destD_ = "D:\\tk_cost_" + name;
         RemoveTree(destC_);
         RemoveTree(destD_);
         ResetCopyList();

@@ -52,10 +52,11 @@ class InfReader : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         char dir[MAX_PATH];
         GetTempPathA(MAX_PATH, dir);
-        inf_ = std::string(dir) + "tk_inf_test.inf";
-        log_ = std::string(dir) + "tk_inf_test.log";
+        inf_ = std::string(dir) + "tk_inf_" + name + ".inf";
+        log_ = std::string(dir) + "tk_inf_" + name + ".log";
         DeleteFileA(log_.c_str());
         ASSERT_TRUE(FOpenLogFile(log_.c_str(), 0));
         ResetCopyList();

@@ -10,8 +10,6 @@
 
 namespace {
 
-const char kGroup[] = "Toolkit Test Group";
-
 std::string ProgramsFolder()
 {
     char path[MAX_PATH] = "";
@@ -55,7 +53,9 @@ protected:
     void SetUp() override
     {
         CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-        folder_ = ProgramsFolder() + "\\" + kGroup;
+        // A group of this case alone, so that cases may run side by side.
+        group_ = std::string("Toolkit Test ") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder_ = ProgramsFolder() + "\\" + group_;
         Clean();
         CreateDirectoryA("C:\\tk_progman", NULL);
         HANDLE notes = CreateFileA(kTarget, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
@@ -76,23 +76,25 @@ protected:
         RemoveDirectoryA(folder_.c_str());
     }
     static constexpr const char* kTarget = "C:\\tk_progman\\DORURE60.WRI";
+    std::string group_;
+    const char* Group() const { return group_.c_str(); }
     std::string folder_;
 };
 
 TEST_F(ProgManItems, GroupIsAFolderOfTheCommonProgramsFolder)
 {
     ASSERT_FALSE(ProgramsFolder().empty());
-    EXPECT_FALSE(FShowProgManGroup(kGroup, "1", 1)) << "no folder yet";
-    EXPECT_TRUE(FCreateProgManGroup(kGroup, "", 1));
+    EXPECT_FALSE(FShowProgManGroup(Group(), "1", 1)) << "no folder yet";
+    EXPECT_TRUE(FCreateProgManGroup(Group(), "", 1));
     EXPECT_TRUE(Exists(folder_)) << folder_;
-    EXPECT_TRUE(FCreateProgManGroup(kGroup, "", 1)) << "an existing group is fine";
-    EXPECT_TRUE(FShowProgManGroup(kGroup, "1", 1));
+    EXPECT_TRUE(FCreateProgManGroup(Group(), "", 1)) << "an existing group is fine";
+    EXPECT_TRUE(FShowProgManGroup(Group(), "1", 1));
 }
 
 TEST_F(ProgManItems, ItemIsAShortcutToTheCommand)
 {
-    ASSERT_TRUE(FCreateProgManGroup(kGroup, "", 1));
-    ASSERT_TRUE(FCreateProgManItem(kGroup, "Release Notes", kTarget, 1024));
+    ASSERT_TRUE(FCreateProgManGroup(Group(), "", 1));
+    ASSERT_TRUE(FCreateProgManItem(Group(), "Release Notes", kTarget, 1024));
     std::string lnk = folder_ + "\\Release Notes.lnk";
     ASSERT_TRUE(Exists(lnk)) << lnk;
     EXPECT_STREQ(kTarget, ShortcutTarget(lnk).c_str());
@@ -100,7 +102,7 @@ TEST_F(ProgManItems, ItemIsAShortcutToTheCommand)
 
 TEST_F(ProgManItems, QuotedCommandKeepsItsArgumentsApart)
 {
-    ASSERT_TRUE(FCreateProgManItem(kGroup, "Second", "\"C:\\tk_progman\\DORURE60.WRI\" /p now", 1024))
+    ASSERT_TRUE(FCreateProgManItem(Group(), "Second", "\"C:\\tk_progman\\DORURE60.WRI\" /p now", 1024))
         << "the group folder is made when missing";
     std::string arguments;
     EXPECT_STREQ(kTarget, ShortcutTarget(folder_ + "\\Second.lnk", &arguments).c_str());
@@ -109,29 +111,29 @@ TEST_F(ProgManItems, QuotedCommandKeepsItsArgumentsApart)
 
 TEST_F(ProgManItems, TextAfterACommaIsNotPartOfTheItemName)
 {
-    ASSERT_TRUE(FCreateProgManItem(kGroup, "Release Notes,C:\\tk_progman\\DORURE60.WRI", kTarget, 1024));
+    ASSERT_TRUE(FCreateProgManItem(Group(), "Release Notes,C:\\tk_progman\\DORURE60.WRI", kTarget, 1024));
     EXPECT_TRUE(Exists(folder_ + "\\Release Notes.lnk"));
 }
 
 TEST_F(ProgManItems, RemovingTheLastItemRemovesTheEmptyFolder)
 {
-    ASSERT_TRUE(FCreateProgManItem(kGroup, "Release Notes", kTarget, 1024));
-    ASSERT_TRUE(FCreateProgManItem(kGroup, "Second", kTarget, 1024));
+    ASSERT_TRUE(FCreateProgManItem(Group(), "Release Notes", kTarget, 1024));
+    ASSERT_TRUE(FCreateProgManItem(Group(), "Second", kTarget, 1024));
     // The removal does not depend on how the command is spelled.
-    EXPECT_TRUE(FRemoveProgManItem(kGroup, "Release Notes", "C:\\tk_progman\\\\DORURE60.WRI"));
+    EXPECT_TRUE(FRemoveProgManItem(Group(), "Release Notes", "C:\\tk_progman\\\\DORURE60.WRI"));
     EXPECT_FALSE(Exists(folder_ + "\\Release Notes.lnk"));
     EXPECT_TRUE(Exists(folder_)) << "another item is still there";
-    EXPECT_TRUE(FRemoveProgManItem(kGroup, "Second", kTarget));
+    EXPECT_TRUE(FRemoveProgManItem(Group(), "Second", kTarget));
     EXPECT_FALSE(Exists(folder_)) << "the empty group folder stays behind";
-    EXPECT_TRUE(FRemoveProgManItem(kGroup, "Second", kTarget)) << "an item already gone is no failure";
+    EXPECT_TRUE(FRemoveProgManItem(Group(), "Second", kTarget)) << "an item already gone is no failure";
 }
 
 TEST_F(ProgManItems, FolderWithOtherFilesIsKept)
 {
-    ASSERT_TRUE(FCreateProgManItem(kGroup, "Release Notes", kTarget, 1024));
+    ASSERT_TRUE(FCreateProgManItem(Group(), "Release Notes", kTarget, 1024));
     HANDLE other = CreateFileA((folder_ + "\\keep.txt").c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     CloseHandle(other);
-    EXPECT_TRUE(FRemoveProgManItem(kGroup, "Release Notes", kTarget));
+    EXPECT_TRUE(FRemoveProgManItem(Group(), "Release Notes", kTarget));
     EXPECT_TRUE(Exists(folder_ + "\\keep.txt"));
 }
 
@@ -140,10 +142,10 @@ TEST_F(ProgManItems, NamesThatCannotBeFileNamesAreRefused)
     EXPECT_FALSE(FCreateProgManGroup("a\\b", "", 1));
     EXPECT_FALSE(FCreateProgManGroup("", "", 1));
     EXPECT_FALSE(FCreateProgManGroup(NULL, "", 1));
-    EXPECT_FALSE(FCreateProgManItem(kGroup, "what?", kTarget, 1024));
-    EXPECT_FALSE(FCreateProgManItem(kGroup, "", kTarget, 1024));
-    EXPECT_FALSE(FCreateProgManItem(kGroup, "Release Notes", "", 1024));
-    EXPECT_FALSE(FCreateProgManItem(kGroup, std::string(300, 'x').c_str(), kTarget, 1024));
+    EXPECT_FALSE(FCreateProgManItem(Group(), "what?", kTarget, 1024));
+    EXPECT_FALSE(FCreateProgManItem(Group(), "", kTarget, 1024));
+    EXPECT_FALSE(FCreateProgManItem(Group(), "Release Notes", "", 1024));
+    EXPECT_FALSE(FCreateProgManItem(Group(), std::string(300, 'x').c_str(), kTarget, 1024));
 }
 
 } // namespace

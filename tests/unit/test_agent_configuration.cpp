@@ -7,50 +7,20 @@
 #include "setup/install/install.h"
 #include "setup/pages/pages.h"
 #include "setup/unattended/unattended.h"
+#include "scenario/machine_state.h"
 #include "unit/test_support.h"
 
 namespace {
 
 const char ConfigKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\dorure60";
 
-struct StoredValue {
-    DWORD type = 0;
-    std::string data;
-    bool found = false;
-};
+using machine::Dword;
+using machine::Scrambled;
+using machine::Sz;
 
-StoredValue ReadValue(const char *name)
+machine::RegistryValue ReadValue(const char *name)
 {
-    StoredValue value;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ConfigKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return value;
-    char data[1024];
-    DWORD size = sizeof(data);
-    if (RegQueryValueExA(key, name, NULL, &value.type, (LPBYTE)data, &size) == ERROR_SUCCESS) {
-        value.found = true;
-        value.data.assign(data, size);
-    }
-    RegCloseKey(key);
-    return value;
-}
-
-std::string Sz(const std::string &text)
-{
-    return text + std::string(1, '\0');
-}
-
-std::string Dword(DWORD number)
-{
-    return std::string((const char *)&number, 4);
-}
-
-std::string Scrambled(const std::string &clear)
-{
-    std::string out(clear.size(), '\0');
-    for (size_t i = 0; i < clear.size(); i++)
-        out[i] = (char)(clear[i] ^ ((i & 0xFF) | 0xD2));
-    return out + std::string(1, '\0');
+    return machine::ReadValue(ConfigKey, name);
 }
 
 // A registry link is deleted through a handle to the link itself.
@@ -88,32 +58,7 @@ protected:
 TEST_F(AgentConfiguration, FourteenValuesWithTheirTypesAndBytes)
 {
     WriteAgentConfiguration();
-    struct Expected {
-        const char *name;
-        DWORD type;
-        std::string data;
-    } expected[] = {
-        {"name", REG_SZ, Sz("Microsoft SQL Server")},
-        {"server", REG_SZ, Sz("MSSQLServer60")},
-        {"type", REG_SZ, Sz("database")},
-        {"user", REG_SZ, Scrambled("sa")},
-        {"password", REG_SZ, Scrambled("Backup 2.0!")},
-        {"dll", REG_SZ, Sz("C:\\DORURE\\dorure60.dll")},
-        {"debug", REG_DWORD, Dword(0)},
-        {"version", REG_SZ, Sz("2.0")},
-        {"BuildNumber", REG_SZ, Sz("061")},
-        {"StripeNum", REG_DWORD, Dword(4)},
-        {"TblStripeNum", REG_DWORD, Dword(1)},
-        {"max_pipe_wait_time", REG_DWORD, Dword(400)},
-        {"connect_wait_time", REG_DWORD, Dword(10)},
-        {"RestoreDir", REG_SZ, std::string(1, '\0')},
-    };
-    for (const Expected &e : expected) {
-        StoredValue value = ReadValue(e.name);
-        ASSERT_TRUE(value.found) << e.name;
-        EXPECT_EQ(e.type, value.type) << e.name;
-        EXPECT_EQ(e.data, value.data) << e.name;
-    }
+    machine::ExpectAgentConfiguration("C:\\DORURE\\", "sa", "Backup 2.0!");
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, ConfigKey, 0, KEY_READ, &key));
     char keyClass[64] = "";

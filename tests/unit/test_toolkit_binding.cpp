@@ -12,6 +12,7 @@
 #include "setup/shell/shell.h"
 #include "setup/toolkit/toolkit.h"
 #include "setup/unattended/unattended.h"
+#include "scenario/machine_state.h"
 #include "unit/test_support.h"
 
 namespace {
@@ -110,27 +111,7 @@ TEST_F(ToolkitBinding, EventSumsTellTheWaysOfLeaving)
 }
 
 // The extra text reaches the toolkit after a comma: the item's icon file.
-std::string ShortcutIcon(const std::string &linkPath)
-{
-    CoInitialize(NULL);
-    std::string icon;
-    IShellLinkA *link = NULL;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link))) {
-        IPersistFile *file = NULL;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
-            WCHAR wide[MAX_PATH];
-            MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-            char path[MAX_PATH] = "";
-            int index = 0;
-            if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetIconLocation(path, MAX_PATH, &index)))
-                icon = path;
-            file->Release();
-        }
-        link->Release();
-    }
-    CoUninitialize();
-    return icon;
-}
+using machine::ShortcutIcon;
 
 TEST_F(ToolkitBinding, ProgramManagerItemTakesTheExtraTextAfterAComma)
 {

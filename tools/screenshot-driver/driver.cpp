@@ -1,0 +1,409 @@
+// Plays an administrator through the interactive install of setup.exe and
+// asks the script that started it for a picture at each step.
+//
+//   driver.exe DIST_DIRECTORY
+//
+// Lines on standard output:
+//   SHOT <name> <left> <top> <width> <height>   take that part of the screen
+//   DONE <exit code of setup>                   the install has ended
+//   FAIL <what went wrong>                      the install could not be played
+// After a SHOT line the driver waits for one line on standard input, so the
+// screen does not change while the picture is taken.
+//
+// The copy is over in a few milliseconds, too fast to catch its gauge; while
+// it runs, setup's thread is let go for short slices only, and it is held
+// still while the gauge is pictured.
+#include <windows.h>
+#include <stdarg.h>
+
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Control identifiers of the pages (HFNTSET.DLL) and of the copy gauge
+// (MSINSSTF.DLL).
+const int kCancel = 2;
+const int kBack = 1043;
+const int kNext = 1044;
+const int kInstallChoice = 1045;
+const int kDestination = 1027;
+const int kRequiredSpace = 1020;
+const int kSqlLogin = 1040;
+const int kSqlPassword = 1041;
+const int kSqlConfirm = 1042;
+const int kLicenseAccept = 4802;
+const int kGaugeFile = 102;
+const int kGaugeBar = 103;
+const int kGaugeCount = 104;
+const int kMessageText = 0xFFFF;
+
+const DWORD kStepTimeoutMs = 60000;
+const DWORD kPaintDelayMs = 700;
+
+enum Page { Welcome, License, Destination, Account, Confirm, Gauge, MessageBox, Other };
+
+PROCESS_INFORMATION g_setup = {};
+HANDLE g_uiThread = NULL;
+bool g_held = false;
+
+void Say(const char *format, ...)
+{
+    char line[512];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(line, sizeof(line) - 1, format, arguments);
+    va_end(arguments);
+    line[sizeof(line) - 2] = '\0';
+    strcat(line, "\n");
+    DWORD written;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, (DWORD)strlen(line), &written, NULL);
+}
+
+// Waits for the line that says the picture has been taken.
+void AwaitAnswer()
+{
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    char c;
+    DWORD got;
+    while (ReadFile(input, &c, 1, &got, NULL) && got == 1 && c != '\n') {
+    }
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+// Reads a control's text without a message: setup's thread may be held.
+std::string TextOf(HWND dialog, int id)
+{
+    char text[1024] = "";
+    HWND control = GetDlgItem(dialog, id);
+    if (control)
+        GetWindowTextA(control, text, sizeof(text));
+    text[sizeof(text) - 1] = '\0';
+    return text;
+}
+
+Page PageOf(HWND window)
+{
+    if (ClassOf(window) != "#32770")
+        return Other;
+    if (GetDlgItem(window, kMessageText))
+        return MessageBox;
+    if (GetDlgItem(window, kGaugeBar))
+        return Gauge;
+    if (GetDlgItem(window, kInstallChoice))
+        return Welcome;
+    if (GetDlgItem(window, kLicenseAccept))
+        return License;
+    if (GetDlgItem(window, kDestination))
+        return Destination;
+    if (GetDlgItem(window, kSqlLogin))
+        return Account;
+    if (GetDlgItem(window, kNext) && GetDlgItem(window, kBack))
+        return Confirm;
+    return Other;
+}
+
+struct Search {
+    Page page;
+    HWND found;
+};
+
+BOOL CALLBACK LookAtWindow(HWND window, LPARAM context)
+{
+    Search *search = reinterpret_cast<Search *>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != g_setup.dwProcessId || !IsWindowVisible(window))
+        return TRUE;
+    // A page under a message box is disabled; only the one in front counts.
+    if (search->page != Gauge && !IsWindowEnabled(window))
+        return TRUE;
+    if (PageOf(window) != search->page)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindPage(Page page)
+{
+    Search search = {page, NULL};
+    EnumWindows(LookAtWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool SetupEnded()
+{
+    return WaitForSingleObject(g_setup.hProcess, 0) == WAIT_OBJECT_0;
+}
+
+HWND WaitForPage(Page page, const char *what)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < kStepTimeoutMs) {
+        HWND window = FindPage(page);
+        if (window)
+            return window;
+        if (SetupEnded()) {
+            Say("FAIL setup ended before the %s came up", what);
+            return NULL;
+        }
+        Sleep(50);
+    }
+    Say("FAIL the %s did not come up", what);
+    return NULL;
+}
+
+void Picture(const char *name, HWND window)
+{
+    RECT box;
+    GetWindowRect(window, &box);
+    Say("SHOT %s %ld %ld %ld %ld", name, box.left, box.top, box.right - box.left, box.bottom - box.top);
+    AwaitAnswer();
+}
+
+void PictureScreen(const char *name)
+{
+    Say("SHOT %s 0 0 %d %d", name, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    AwaitAnswer();
+}
+
+// Posted, as a click would be: a button that starts a long job must not
+// hold the driver.
+void Press(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void Type(HWND dialog, int id, const char *text)
+{
+    HWND field = GetDlgItem(dialog, id);
+    SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, NULL);
+    SendMessageTimeoutA(field, EM_SETMODIFY, TRUE, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+}
+
+// Waits for a page, lets it paint, and pictures it.
+HWND ShowPage(Page page, const char *what, const char *name)
+{
+    HWND window = WaitForPage(page, what);
+    if (!window)
+        return NULL;
+    Sleep(kPaintDelayMs);
+    Picture(name, window);
+    return window;
+}
+
+void Hold()
+{
+    if (!g_held && g_uiThread) {
+        SuspendThread(g_uiThread);
+        g_held = true;
+    }
+}
+
+void Release()
+{
+    if (g_held) {
+        ResumeThread(g_uiThread);
+        g_held = false;
+    }
+}
+
+// Lets setup's thread run for a slice, then holds it again.
+void Slice(DWORD runMs)
+{
+    Release();
+    Sleep(runMs);
+    Hold();
+}
+
+int FileNumber(const std::string &count)
+{
+    int number = 0, total = 0;
+    if (sscanf(count.c_str(), "File %d of %d", &number, &total) != 2)
+        return 0;
+    return number;
+}
+
+int FileTotal(const std::string &count)
+{
+    int number = 0, total = 0;
+    if (sscanf(count.c_str(), "File %d of %d", &number, &total) != 2)
+        return 0;
+    return total;
+}
+
+// The copy, in slow motion: the gauge is pictured about half way.
+bool PictureCopy()
+{
+    DWORD start = GetTickCount();
+    HWND gauge = NULL;
+    while (!gauge) {
+        Slice(2);
+        gauge = FindPage(Gauge);
+        if (!gauge && (FindPage(MessageBox) || SetupEnded() || GetTickCount() - start > kStepTimeoutMs)) {
+            Release();
+            Say("FAIL the copy gauge did not come up");
+            return false;
+        }
+        Sleep(20);
+    }
+    for (;;) {
+        Slice(1);
+        if (!IsWindow(gauge)) {
+            Release();
+            Say("FAIL the copy was over before half of it was seen");
+            return false;
+        }
+        std::string count = TextOf(gauge, kGaugeCount);
+        int total = FileTotal(count);
+        if (total > 0 && FileNumber(count) * 2 > total && !TextOf(gauge, kGaugeFile).empty())
+            break;
+        Sleep(20);
+    }
+    // A last slice or two, so that what was just shown is painted.
+    Slice(3);
+    Sleep(20);
+    Slice(3);
+    if (!IsWindow(gauge)) {
+        Release();
+        Say("FAIL the copy was over before its gauge was pictured");
+        return false;
+    }
+    Picture("07-copying", gauge);
+    Release();
+    return true;
+}
+
+bool StartSetup(const char *directory)
+{
+    std::string commandLine = std::string("\"") + directory + "\\setup.exe\"";
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    // Setup traces the frame's messages on standard output: keep them out
+    // of the driver's conversation with the script.
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), NULL, TRUE};
+    HANDLE nothing = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 &inheritable, OPEN_EXISTING, 0, NULL);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nothing;
+    startup.hStdOutput = nothing;
+    startup.hStdError = nothing;
+    BOOL started = CreateProcessA(NULL, line.data(), NULL, NULL, TRUE, 0, NULL, directory, &startup, &g_setup);
+    CloseHandle(nothing);
+    if (!started) {
+        Say("FAIL setup.exe in %s cannot be started (error %lu)", directory, GetLastError());
+        return false;
+    }
+    return true;
+}
+
+// Takes the thread that owns setup's windows, which the copy runs on.
+void FindUiThread(HWND window)
+{
+    DWORD threadId = GetWindowThreadProcessId(window, NULL);
+    if (threadId == g_setup.dwThreadId)
+        g_uiThread = g_setup.hThread;
+    else
+        g_uiThread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId);
+}
+
+HWND AnswerBox(const char *name, int button)
+{
+    HWND box = WaitForPage(MessageBox, name);
+    if (!box)
+        return NULL;
+    Sleep(kPaintDelayMs);
+    Picture(name, box);
+    Press(box, button);
+    for (int i = 0; i < 200 && IsWindow(box); i++)
+        Sleep(25);
+    return box;
+}
+
+bool PlayInstall()
+{
+    HWND page = WaitForPage(Welcome, "welcome page");
+    if (!page)
+        return false;
+    FindUiThread(page);
+    Sleep(kPaintDelayMs * 2);
+    PictureScreen("00-frame");
+    Picture("01-welcome", page);
+    Press(page, kNext);
+
+    if (!(page = ShowPage(License, "licence dialog", "02-licence")))
+        return false;
+    Press(page, kLicenseAccept);
+
+    if (!(page = WaitForPage(Destination, "destination page")))
+        return false;
+    for (int i = 0; i < 100 && TextOf(page, kRequiredSpace).empty(); i++)
+        Sleep(50);
+    Sleep(kPaintDelayMs);
+    Picture("03-destination", page);
+    Press(page, kNext);
+    if (!AnswerBox("04-create-directory", IDYES))
+        return false;
+
+    if (!(page = WaitForPage(Account, "SQL account page")))
+        return false;
+    Type(page, kSqlLogin, "backup_agent");
+    Type(page, kSqlPassword, "Agent-Pw1");
+    Type(page, kSqlConfirm, "Agent-Pw1");
+    Sleep(kPaintDelayMs);
+    Picture("05-sql-account", page);
+    Press(page, kNext);
+
+    if (!(page = ShowPage(Confirm, "confirmation page", "06-confirm")))
+        return false;
+    Press(page, kNext);
+    if (!PictureCopy())
+        return false;
+
+    if (!AnswerBox("08-start-service", IDYES))
+        return false;
+    if (!AnswerBox("09-finished", IDOK))
+        return false;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        Say("FAIL usage: driver.exe DIST_DIRECTORY");
+        return 2;
+    }
+    // The pointer would stand in the middle of the pictures.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    if (!StartSetup(argv[1]))
+        return 1;
+    bool played = PlayInstall();
+    Release();
+    if (!played) {
+        TerminateProcess(g_setup.hProcess, 99);
+        WaitForSingleObject(g_setup.hProcess, 5000);
+        return 1;
+    }
+    if (WaitForSingleObject(g_setup.hProcess, kStepTimeoutMs) != WAIT_OBJECT_0) {
+        Say("FAIL setup did not end after the install");
+        TerminateProcess(g_setup.hProcess, 99);
+        return 1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(g_setup.hProcess, &code);
+    Say("DONE %lu", code);
+    return code == 0 ? 0 : 1;
+}
