@@ -24,6 +24,19 @@ bool StopAndDeleteService(const std::string &name)
                             status.dwCurrentState != SERVICE_STOPPED;
                  i++)
                 Sleep(100);
+        } else {
+            // A service that refuses to stop: end its process.
+            SERVICE_STATUS_PROCESS process;
+            DWORD needed;
+            if (QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, (LPBYTE)&process, sizeof(process), &needed) &&
+                process.dwProcessId) {
+                HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.dwProcessId);
+                if (handle) {
+                    TerminateProcess(handle, 0);
+                    WaitForSingleObject(handle, 5000);
+                    CloseHandle(handle);
+                }
+            }
         }
         deleted = DeleteService(service) != FALSE;
         CloseServiceHandle(service);
