@@ -207,7 +207,7 @@ TEST_F(AgentServices, CreationFailureInSmsModeIsOneLogLine)
     ASSERT_EQ(1u, log.size());
     char expected[512];
     snprintf(expected, sizeof(expected), "%s SQL ZEduziz : %d", support::LoadText(10003).c_str(),
-             ERROR_SERVICE_MARKED_FOR_DELETE);
+             (int)ERROR_SERVICE_MARKED_FOR_DELETE);
     EXPECT_EQ(expected, log[0]);
     EXPECT_STREQ(expected, SetupState.ServiceFailure) << "the unattended road reports it";
 }

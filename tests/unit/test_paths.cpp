@@ -13,8 +13,9 @@ namespace {
 void RequireExpectedCodePage()
 {
     char expected[16] = "";
-    if (GetEnvironmentVariableA("SETUP_EXPECT_ACP", expected, sizeof(expected)))
+    if (GetEnvironmentVariableA("SETUP_EXPECT_ACP", expected, sizeof(expected))) {
         ASSERT_EQ((UINT)atoi(expected), GetACP());
+    }
 }
 
 TEST(TrailingBackslash, AddsOnlyWhenMissing)
