@@ -168,22 +168,7 @@ const char* SplitFields(const char* p, const char* end, LineFields* fields)
 
 bool IsValidFileName(const Field& name)
 {
-    if (name.length == 0 || name.length > kMaxFileName)
-        return false;
-    bool onlyDots = true;
-    for (size_t i = 0; i < name.length; ++i) {
-        unsigned char c = static_cast<unsigned char>(name.text[i]);
-        if (IsDBCSLeadByte(c) && i + 1 < name.length) {
-            ++i;
-            onlyDots = false;
-            continue;
-        }
-        if (c < 32 || std::strchr("<>:\"/\\|?*", c) != NULL)
-            return false;
-        if (c != '.')
-            onlyDots = false;
-    }
-    return !onlyDots;
+    return IsPlainFileName(name.text, name.length, kMaxFileName);
 }
 
 bool ParseSize(const Field& text, unsigned long long* size)

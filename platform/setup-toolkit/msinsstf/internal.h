@@ -16,6 +16,9 @@ extern HWND g_frame;
 void LogLine(const char* format, ...);
 // True when text ends in a backslash that is a character of its own.
 bool EndsInBackslash(const char* text);
+// A name that can stand as one file or folder name: no separators, reserved
+// or control characters, not only dots; double-byte characters are whole.
+bool IsPlainFileName(const char* name, size_t length, size_t longest);
 // Upper-cases an ANSI name (ASCII fast path, the system for the rest).
 std::string UpperName(const char* text, size_t length);
 // Decimal text of a 64-bit count.

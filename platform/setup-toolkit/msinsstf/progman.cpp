@@ -15,22 +15,7 @@ const size_t kMaxName = 200;
 // Group and item names become file names: no separators or reserved characters.
 bool IsUsableName(const char* name, size_t length)
 {
-    if (name == NULL || length == 0 || length > kMaxName)
-        return false;
-    bool onlyDots = true;
-    for (size_t i = 0; i < length; ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        if (IsDBCSLeadByte(c) && i + 1 < length) {
-            ++i;
-            onlyDots = false;
-            continue;
-        }
-        if (c < 32 || std::strchr("<>:\"/\\|?*", c) != NULL)
-            return false;
-        if (c != '.')
-            onlyDots = false;
-    }
-    return !onlyDots;
+    return IsPlainFileName(name, length, kMaxName);
 }
 
 bool GroupFolder(const char* group, std::string* folder)

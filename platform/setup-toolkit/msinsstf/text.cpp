@@ -1,4 +1,5 @@
 // Small text helpers of the install engine.
+#include <cstring>
 #include "internal.h"
 #include "setuptk.h"
 
@@ -70,4 +71,24 @@ void DescribeError(DWORD error, char* buffer, size_t size)
     }
     while (n > 0 && (buffer[n - 1] == '\r' || buffer[n - 1] == '\n' || buffer[n - 1] == ' ' || buffer[n - 1] == '.'))
         buffer[--n] = '\0';
+}
+
+bool IsPlainFileName(const char* name, size_t length, size_t longest)
+{
+    if (name == NULL || length == 0 || length > longest)
+        return false;
+    bool onlyDots = true;
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (IsDBCSLeadByte(c) && i + 1 < length) {
+            ++i;
+            onlyDots = false;
+            continue;
+        }
+        if (c < 32 || std::strchr("<>:\"/\\|?*", c) != NULL)
+            return false;
+        if (c != '.')
+            onlyDots = false;
+    }
+    return !onlyDots;
 }
