@@ -10,6 +10,8 @@
 #   -w  where the driver, the Wine prefix and the logs go
 #       (default: <BUILD_DIR>/pictures)
 #   -o  where the PNG files go (default: <project>/docs/pictures)
+# With SCREENSHOTS_WHOLE=1 the whole screen is also kept, in WORK_DIR, at
+# each step.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
@@ -19,7 +21,7 @@ wine=/usr/lib/wine/wine64
 screen_size=1024x768
 
 usage() {
-  sed -n '7,12s/^# \{0,1\}//p' "$0" >&2
+  sed -n '7,14s/^# \{0,1\}//p' "$0" >&2
   exit 2
 }
 while getopts "b:w:o:h" option; do
@@ -32,7 +34,7 @@ while getopts "b:w:o:h" option; do
 done
 shift $((OPTIND - 1))
 [ $# -eq 0 ] || usage
-build="$(cd "$build" 2>/dev/null && pwd)" || { echo "no build directory ${BUILD_DIR:-$root/build}" >&2; exit 1; }
+build="$(cd "$build" 2>/dev/null && pwd)" || { echo "no build directory $build" >&2; exit 1; }
 work="${work:-$build/pictures}"
 
 # Everything below runs on a virtual screen of its own, so the pictures have
@@ -60,13 +62,25 @@ x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -static -o "$driver" \
   "$root/tools/screenshot-driver/driver.cpp" || exit 1
 
 "$root/tools/wine-prefix.sh" start "$prefix" || exit 1
-trap '"$root/tools/wine-prefix.sh" stop "$prefix"' EXIT
+result=1
+# A prefix takes some 700 MB: it is kept only when something went wrong.
+finish() {
+  "$root/tools/wine-prefix.sh" stop "$prefix"
+  [ "$result" -ne 0 ] || rm -rf "$prefix" "$prefix.drives"
+}
+trap finish EXIT
 # The prefix is made for the null display driver; without the value, Wine
 # draws on the X server. No window manager runs there, so Wine draws the
 # captions and frames of the windows itself.
 "$wine" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# Wine's own fonts are not found in its data directory: without them the
+# dialog font (Tahoma) falls back to a wider one, and the caption buttons,
+# drawn with Marlett, show letters.
+if [ -d /usr/share/wine/fonts ]; then
+  cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" || exit 1
+fi
 # The desktop process took its driver when the prefix started: start again.
 /usr/lib/wine/wineserver -k >/dev/null 2>&1
 /usr/lib/wine/wineserver -w >/dev/null 2>&1
@@ -88,7 +102,6 @@ take_picture() {
 }
 
 dist_windows="Z:${dist//\//\\}"
-result=1
 coproc DRIVER { cd "$dist" && exec "$wine" "$driver" "$dist_windows" 2>"$work/driver-errors.txt"; }
 driver_pid=$DRIVER_PID
 exec {to_driver}>&"${DRIVER[1]}" {from_driver}<&"${DRIVER[0]}"

@@ -17,6 +17,7 @@
 #include <stdarg.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <string>
 #include <vector>
@@ -25,7 +26,6 @@ namespace {
 
 // Control identifiers of the pages (HFNTSET.DLL) and of the copy gauge
 // (MSINSSTF.DLL).
-const int kCancel = 2;
 const int kBack = 1043;
 const int kNext = 1044;
 const int kInstallChoice = 1045;
@@ -225,24 +225,49 @@ void Slice(DWORD runMs)
     Hold();
 }
 
-int FileNumber(const std::string &count)
+// The gauge's count line: "File 3 of 12".
+bool ReadCount(const std::string &count, int *number, int *total)
 {
-    int number = 0, total = 0;
-    if (sscanf(count.c_str(), "File %d of %d", &number, &total) != 2)
-        return 0;
-    return number;
+    return sscanf(count.c_str(), "File %d of %d", number, total) == 2;
 }
 
-int FileTotal(const std::string &count)
+// The number of the file (from 1) at whose start about a third of the bytes
+// listed in setup.inf are copied; the gauge is pictured there. The sizes
+// follow the file names in the section [Files].
+int FileToPicture(const std::string &directory)
 {
-    int number = 0, total = 0;
-    if (sscanf(count.c_str(), "File %d of %d", &number, &total) != 2)
+    std::string path = directory + "\\setup.inf";
+    FILE *inf = fopen(path.c_str(), "r");
+    if (!inf)
         return 0;
-    return total;
+    std::vector<unsigned long long> sizes;
+    bool inFiles = false;
+    char line[600];
+    while (fgets(line, sizeof(line), inf)) {
+        char *text = line + strspn(line, " \t");
+        if (*text == '[') {
+            inFiles = _strnicmp(text, "[Files]", 7) == 0;
+            continue;
+        }
+        char *comma = strchr(text, ',');
+        if (!inFiles || *text == ';' || !comma)
+            continue;
+        sizes.push_back(strtoull(comma + 1, NULL, 10));
+    }
+    fclose(inf);
+    unsigned long long total = 0, before = 0;
+    for (unsigned long long size : sizes)
+        total += size;
+    for (size_t i = 0; i < sizes.size(); i++) {
+        if (before * 3 >= total)
+            return (int)i + 1;
+        before += sizes[i];
+    }
+    return 0;
 }
 
-// The copy, in slow motion: the gauge is pictured about half way.
-bool PictureCopy()
+// The copy, in slow motion: the gauge is pictured about a third of the way.
+bool PictureCopy(int wantedFile)
 {
     DWORD start = GetTickCount();
     HWND gauge = NULL;
@@ -260,13 +285,15 @@ bool PictureCopy()
         Slice(1);
         if (!IsWindow(gauge)) {
             Release();
-            Say("FAIL the copy was over before half of it was seen");
+            Say("FAIL the copy was over before its file %d was seen", wantedFile);
             return false;
         }
-        std::string count = TextOf(gauge, kGaugeCount);
-        int total = FileTotal(count);
-        if (total > 0 && FileNumber(count) * 2 > total && !TextOf(gauge, kGaugeFile).empty())
-            break;
+        int number = 0, total = 0;
+        if (ReadCount(TextOf(gauge, kGaugeCount), &number, &total) && !TextOf(gauge, kGaugeFile).empty()) {
+            int wanted = wantedFile > 0 && wantedFile <= total ? wantedFile : total / 2 + 1;
+            if (number >= wanted)
+                break;
+        }
         Sleep(20);
     }
     // A last slice or two, so that what was just shown is painted.
@@ -331,7 +358,7 @@ HWND AnswerBox(const char *name, int button)
     return box;
 }
 
-bool PlayInstall()
+bool PlayInstall(const char *directory)
 {
     HWND page = WaitForPage(Welcome, "welcome page");
     if (!page)
@@ -368,7 +395,7 @@ bool PlayInstall()
     if (!(page = ShowPage(Confirm, "confirmation page", "06-confirm")))
         return false;
     Press(page, kNext);
-    if (!PictureCopy())
+    if (!PictureCopy(FileToPicture(directory)))
         return false;
 
     if (!AnswerBox("08-start-service", IDYES))
@@ -390,7 +417,7 @@ int main(int argc, char **argv)
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     if (!StartSetup(argv[1]))
         return 1;
-    bool played = PlayInstall();
+    bool played = PlayInstall(argv[1]);
     Release();
     if (!played) {
         TerminateProcess(g_setup.hProcess, 99);
