@@ -458,4 +458,43 @@ TEST_F(WizardPages, DoubleByteNameEndingInTheBackslashByte)
     ASSERT_TRUE(AnswerBox(run_, LoadText(10054), IDOK));
 }
 
+TEST_F(WizardPages, EqualFiguresAreEnoughAndOneKilobyteMoreIsNot)
+{
+    Start();
+    HWND page = ToDestination();
+    ASSERT_NE(nullptr, page);
+    for (int i = 0; i < 100 && robot::ControlText(page, IDC_REQUIRED_SPACE).empty(); i++)
+        Sleep(50);
+    // Next compares the two figures as the page shows them.
+    SetWindowTextA(GetDlgItem(page, IDC_FREE_SPACE), "500");
+    SetWindowTextA(GetDlgItem(page, IDC_REQUIRED_SPACE), "501");
+    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10056), IDCANCEL));
+    SetWindowTextA(GetDlgItem(page, IDC_REQUIRED_SPACE), "500");
+    robot::PressButton(page, IDC_NEXT);
+    std::string question = BoxText(run_);
+    EXPECT_NE(std::string::npos, question.find("C:\\DORURE\\")) << "equal figures pass: " << question;
+    ASSERT_TRUE(AnswerBox(run_, question, IDNO));
+}
+
+TEST_F(WizardPages, ReinstallShowsTheEarlierPasswordUnscrambled)
+{
+    WriteTextFile("C:\\account.icf", "[Settings]\r\nInstallPath=C:\\DORURE\\\r\n[SQL Account Info]\r\nID=backup\r\nPassword=Pw 1\r\n");
+    robot::SetupRun earlier;
+    ASSERT_TRUE(robot::StartSetup(earlier, robot::DistDirectory(), "I:C:\\account.icf"));
+    ASSERT_EQ(0u, robot::WaitForExit(earlier, 120000));
+    robot::Finish(earlier);
+    DeleteFileA("C:\\account.icf");
+    machine::StopAndDeleteService("KvaRpcService");
+    Start();
+    HWND destination = ToDestination();
+    ASSERT_NE(nullptr, destination);
+    robot::PressButton(destination, IDC_BACK);
+    HWND account = Page(Account);
+    ASSERT_NE(nullptr, account);
+    EXPECT_EQ("backup", robot::ControlText(account, IDC_SQL_LOGIN));
+    EXPECT_EQ("Pw 1", robot::ControlText(account, IDC_SQL_PASSWORD));
+    EXPECT_EQ("Pw 1", robot::ControlText(account, IDC_SQL_CONFIRM));
+}
+
 }  // namespace
