@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest locales)
 if [ "${1:-}" = "--pictures" ]; then
-  packages+=(xvfb x11-apps imagemagick)
+  packages+=(xvfb xauth fonts-wine imagemagick)
 fi
 missing=()
 for package in "${packages[@]}"; do

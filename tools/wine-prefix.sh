@@ -42,6 +42,9 @@ start)
   "$WINESERVER" -w >/dev/null 2>&1 || true
   setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1
   setsid "$WINE" wineboot </dev/null >/dev/null 2>&1
+  # A desktop process that stays: otherwise every program starts one, which
+  # holds the program's output pipe for a second after it ends.
+  (setsid "$WINE" explorer.exe /desktop </dev/null >/dev/null 2>&1 &)
   ;;
 stop)
   "$WINESERVER" -k >/dev/null 2>&1 || true

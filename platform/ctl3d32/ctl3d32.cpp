@@ -69,7 +69,8 @@ LRESULT ControlColor(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     DLGPROC own = (DLGPROC)(void *)GetWindowLongPtrA(dialog, DWLP_DLGPROC);
     if (own) {
-        INT_PTR chosen = own(dialog, message, wParam, lParam);
+        // A Unicode dialog (a message box) holds a handle here, not an address.
+        INT_PTR chosen = CallWindowProcA((WNDPROC)(void *)own, dialog, message, wParam, lParam);
         if (chosen)
             return chosen;
     }

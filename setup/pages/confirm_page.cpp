@@ -27,7 +27,9 @@ INT_PTR CALLBACK ConfirmDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         return result;
     if (message == WM_INITDIALOG) {
         EnterPage(page);
-        return TRUE;
+        // Enter installs: the focus starts on Next, not on Back.
+        SetFocus(GetDlgItem(page, IDC_NEXT));
+        return FALSE;
     }
     if (message == WM_COMMAND && LOWORD(wParam) == IDC_NEXT) {
         InstallFromConfirmPage(page);

@@ -166,3 +166,29 @@ TEST_F(Ctl3d, UnregisterStopsTheHook)
     DestroyWindow(after);
 }
 
+
+namespace {
+
+INT_PTR CALLBACK PlainUnicodeProc(HWND dialog, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+}  // namespace
+
+// A Unicode dialog's procedure is reached through CallWindowProc, not called
+// straight: message boxes are such dialogs, and drew black before.
+TEST_F(Ctl3d, UnicodeDialogsGetTheButtonFace)
+{
+    ASSERT_TRUE(Ctl3dRegister(instance));
+    ASSERT_TRUE(Ctl3dAutoSubclass(instance));
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_CTL3D_TEST), NULL,
+                                     PlainUnicodeProc, 0);
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(IsSubclassed(dialog));
+    HDC context = GetDC(dialog);
+    LRESULT brush = SendMessageW(dialog, WM_CTLCOLORDLG, (WPARAM)context, (LPARAM)dialog);
+    ReleaseDC(dialog, context);
+    EXPECT_EQ((LRESULT)GetSysColorBrush(COLOR_BTNFACE), brush);
+    DestroyWindow(dialog);
+}
