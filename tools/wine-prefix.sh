@@ -44,7 +44,10 @@ start)
   setsid "$WINE" wineboot </dev/null >/dev/null 2>&1
   # A desktop process that stays: otherwise every program starts one, which
   # holds the program's output pipe for a second after it ends.
+  # It is started once wineboot's own desktop process has gone.
+  sleep 2
   (setsid "$WINE" explorer.exe /desktop </dev/null >/dev/null 2>&1 &)
+  sleep 1
   ;;
 stop)
   "$WINESERVER" -k >/dev/null 2>&1 || true
