@@ -5,32 +5,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "toolkit/file_helpers.h"
 #include "setuptk.h"
 
 namespace {
 
-std::string ReadAll(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string text;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, NULL) && got > 0)
-        text.append(chunk, got);
-    CloseHandle(file);
-    return text;
-}
-
-void WriteAll(const std::string& path, const std::string& text)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, NULL);
-    CloseHandle(file);
-}
+using toolkit_files::ReadAll;
+using toolkit_files::WriteAll;
 
 std::string CostItem(const char* list, int drive)
 {

@@ -4,34 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/file_helpers.h"
 #include "setuptk.h"
 
 namespace {
 
+using toolkit_files::ReadAll;
+using toolkit_files::WriteAll;
+
 const char kStampPattern[] = "\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}  ";
-
-std::string ReadAll(const char *path)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string text;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, NULL) && got > 0)
-        text.append(chunk, got);
-    CloseHandle(file);
-    return text;
-}
-
-void WriteAll(const char *path, const std::string &text)
-{
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written = 0;
-    WriteFile(file, text.data(), (DWORD)text.size(), &written, NULL);
-    CloseHandle(file);
-}
 
 // Lines of the file, each still checked for its CR LF ending.
 std::vector<std::string> Lines(const std::string &text)
