@@ -105,6 +105,22 @@
 #define IDS_CONFIG_NAME_TOO_LONG   10081
 #define IDS_SOURCE_DIR_TOO_LONG    10082
 #define IDS_FIELD_TOO_LONG         10083
+/* Outcomes of unattended runs and the removal's leftovers. */
+#define IDS_SETUP_INF_MISSING      10085
+#define IDS_DISTRIBUTION_TOO_DEEP  10086
+#define IDS_INSTALL_PATH_UNUSABLE  10087
+#define IDS_CONFIG_VALUE_TOO_LONG  10088
+#define IDS_SERVICE_WILL_NOT_STOP  10089
+#define IDS_AGENT_DIR_UNKNOWN      10090
+#define IDS_OTHER_AGENT_UNKNOWN    10091
+#define IDS_SERVICE_DIR_UNKNOWN    10092
+#define IDS_HANDOVER_NO_PROGRAM    10093
+#define IDS_HANDOVER_FAILED        10094
+#define IDS_FILES_LEFT             10095
+#define IDS_REGISTRY_LEFT          10096
+#define IDS_SERVICE_NOT_RESTARTED  10097
+#define IDS_MORE_PROBLEMS          10098
+#define IDS_SHORTCUT_LEFT          10099
 /* The library's own: the licence dialog could not find its text. */
 #define IDS_LICENSE_UNAVAILABLE    10084
 

@@ -19,6 +19,7 @@
 #define STOP_STUCK         1
 #define STOP_REFUSED       2
 #define STOP_ABSURD_HINT   3
+#define STOP_NEVER         4
 
 /* service_log.cpp */
 BOOL GetAgentLogPath(char *path, DWORD size);

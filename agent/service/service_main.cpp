@@ -11,6 +11,8 @@
 #define STUCK_DURATION_MS   5000
 #define ABSURD_WAIT_HINT    3600000
 #define ABSURD_STOP_MS      1000
+#define NEVER_STEP_MS       1000
+#define NEVER_WAIT_HINT     2000
 
 static HANDLE StopEvent;
 static DWORD StopBehaviour = STOP_NORMALLY;
@@ -24,6 +26,8 @@ static DWORD StopWaitHint(void)
 {
     if (StopBehaviour == STOP_ABSURD_HINT)
         return ABSURD_WAIT_HINT;
+    if (StopBehaviour == STOP_NEVER)
+        return NEVER_WAIT_HINT;
     return StopBehaviour == STOP_STUCK ? STUCK_WAIT_HINT : STOP_WAIT_HINT;
 }
 
@@ -66,6 +70,15 @@ static void StopStuck(void)
     }
 }
 
+/* Reports progress for ever: only ending the process stops it. */
+static void StopNever(void)
+{
+    for (DWORD checkpoint = 2;; ++checkpoint) {
+        Sleep(NEVER_STEP_MS);
+        ReportServiceState(SERVICE_STOP_PENDING, checkpoint, NEVER_WAIT_HINT, 0);
+    }
+}
+
 static void LogStopBehaviour(void)
 {
     if (StopBehaviour == STOP_STUCK)
@@ -74,6 +87,8 @@ static void LogStopBehaviour(void)
         WriteAgentLog("%s: diagnostics: stop requests are refused", AGENT_SERVICE_NAME);
     else if (StopBehaviour == STOP_ABSURD_HINT)
         WriteAgentLog("%s: diagnostics: a stop announces a wait of one hour", AGENT_SERVICE_NAME);
+    else if (StopBehaviour == STOP_NEVER)
+        WriteAgentLog("%s: diagnostics: a stop never ends", AGENT_SERVICE_NAME);
 }
 
 static void WINAPI AgentServiceMain(DWORD argc, LPSTR *argv)
@@ -100,6 +115,8 @@ static void WINAPI AgentServiceMain(DWORD argc, LPSTR *argv)
         StopStuck();
     else if (StopBehaviour == STOP_ABSURD_HINT)
         Sleep(ABSURD_STOP_MS);
+    else if (StopBehaviour == STOP_NEVER)
+        StopNever();
     else
         StopInSteps();
     WriteAgentLog("service %s stopped", AGENT_SERVICE_NAME);

@@ -8,7 +8,10 @@
  *   2             refuse to stop: the service does not accept the stop
  *                 control and stays running;
  *   3             an absurd wait hint: stop-pending announcing one hour,
- *                 then stopped after one second.
+ *                 then stopped after one second;
+ *   4             never stops: stop-pending with a checkpoint that grows
+ *                 every second (wait hint 2 seconds), until the process
+ *                 is ended.
  * Other values count as 0. */
 #include "agent_service.h"
 #include <stdio.h>
@@ -28,5 +31,5 @@ DWORD ReadStopBehaviour(LPCSTR serviceName)
     RegCloseKey(key);
     if (result != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value))
         return STOP_NORMALLY;
-    return (value == STOP_STUCK || value == STOP_REFUSED || value == STOP_ABSURD_HINT) ? value : STOP_NORMALLY;
+    return (value >= STOP_STUCK && value <= STOP_NEVER) ? value : STOP_NORMALLY;
 }

@@ -15,21 +15,37 @@ const UINT AgentServiceTitleIds[2] = {IDS_RPC_SERVICE_TITLE, IDS_BRD_SERVICE_TIT
 // reports: a service claiming hours must not hold setup for hours.
 static const DWORD LongestStopSleepMs = 10000;
 
-void StopServiceAndWait(SC_HANDLE service)
+static DWORD Smallest(DWORD a, DWORD b)
+{
+    return a < b ? a : b;
+}
+
+// Waits while the service reports progress, for SERVICE_STOP_LIMIT_MS at
+// most. False when it is still running, or still stopping when the time ran
+// out; a stop whose checkpoint stopped growing is not waited for further.
+bool StopServiceAndWait(SC_HANDLE service)
 {
     SERVICE_STATUS status;
     ZeroMemory(&status, sizeof(status));
-    if (!QueryServiceStatus(service, &status) || status.dwCurrentState == SERVICE_STOPPED)
-        return;
-    ControlService(service, SERVICE_CONTROL_STOP, &status);
+    // A failed query is no reason not to ask for the stop.
+    if (QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_STOPPED)
+        return true;
+    // A refused request may leave the record empty: ask again what it does.
+    if (!ControlService(service, SERVICE_CONTROL_STOP, &status))
+        QueryServiceStatus(service, &status);
+    DWORD start = GetTickCount();
     while (status.dwCurrentState == SERVICE_STOP_PENDING) {
+        DWORD waited = GetTickCount() - start;
+        if (waited >= SERVICE_STOP_LIMIT_MS)
+            return false;
         DWORD checkpoint = status.dwCheckPoint;
-        Sleep(status.dwWaitHint < LongestStopSleepMs ? status.dwWaitHint : LongestStopSleepMs);
+        Sleep(Smallest(Smallest(status.dwWaitHint, LongestStopSleepMs), SERVICE_STOP_LIMIT_MS - waited));
         if (!QueryServiceStatus(service, &status))
             break;
         if (status.dwCheckPoint <= checkpoint)
             break;
     }
+    return status.dwCurrentState != SERVICE_RUNNING;
 }
 
 static void CloseServiceHandles(void)
@@ -52,10 +68,11 @@ static BOOL OpenAgentService(LPCSTR name)
     return SetupState.ServiceHandle != NULL;
 }
 
+// A service that stays is a piece the run meant to remove or replace.
 static void ReportDeleteFailure(LPCSTR name)
 {
     LoadSetupString(IDS_SERVICE_DELETE_FAILED, SetupState.Scratch, 256);
-    ShowSetupMessage(SetupState.FrameWindow, MB_ICONEXCLAMATION, "%s %s", SetupState.Scratch, name);
+    ReportRunFailure(SetupState.FrameWindow, MB_ICONEXCLAMATION, "%s %s", SetupState.Scratch, name);
 }
 
 // Stops and deletes the service opened by OpenAgentService; a service
@@ -135,6 +152,25 @@ static INT_PTR RunWorkDialog(int templateId, DLGPROC procedure)
                            SetupState.FrameWindow, procedure, 0);
 }
 
+// The first service the stop dialog could not stop: the road must not go on
+// and replace or delete files that a running program holds.
+static BOOL RefuseServiceNotStopped(void)
+{
+    for (int i = 0; i < 2; i++) {
+        if (!(SetupState.ServicesNotStopped & (1u << i)))
+            continue;
+        char format[256], text[256];
+        LoadSetupString(IDS_SERVICE_WILL_NOT_STOP, format, sizeof(format));
+        wnsprintfA(text, sizeof(text), format, AgentServiceNames[i], SERVICE_STOP_LIMIT_MS / 1000);
+        text[sizeof(text) - 1] = '\0';
+        if (SetupState.RunFlags & RF_QUIET)
+            EndRunWithFailure(text);
+        ShowSetupMessage(SetupState.CurrentPage, MB_ICONHAND, "%s", text);
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL StopRunningAgentServices(void)
 {
     if (AnyAgentServiceRunning()) {
@@ -145,11 +181,44 @@ BOOL StopRunningAgentServices(void)
             if (ShowSetupMessage(SetupState.CurrentPage, MB_YESNO | MB_ICONHAND, question, caption, 0) == IDNO)
                 return FALSE;
         }
+        SetupState.ServicesNotStopped = 0;
         RunWorkDialog(IDD_SERVICE_STOP, ServiceStopDlgProc);
+        if (!RefuseServiceNotStopped())
+            return FALSE;
     }
     SetActiveWindow(SetupState.FrameWindow);
     UpdateWindow(SetupState.FrameWindow);
     return TRUE;
+}
+
+// Gives back what StopRunningAgentServices took when the run ends without
+// having replaced or removed it; what cannot be started is said.
+void RestartStoppedAgentServices(void)
+{
+    DWORD stopped = SetupState.StoppedServices;
+    SetupState.StoppedServices = 0;
+    for (int i = 0; i < 2; i++) {
+        if (!(stopped & (1u << i)))
+            continue;
+        SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+        SC_HANDLE service = manager ? OpenServiceA(manager, AgentServiceNames[i], SERVICE_ALL_ACCESS) : NULL;
+        DWORD error = 0;
+        if (!service || !StartServiceA(service, 0, NULL))
+            error = GetLastError();
+        if (error == ERROR_SERVICE_ALREADY_RUNNING)
+            error = 0;
+        if (service)
+            CloseServiceHandle(service);
+        if (manager)
+            CloseServiceHandle(manager);
+        if (error == 0) {
+            LogSetupMessage("Setup started the service %s again.", AgentServiceNames[i]);
+            continue;
+        }
+        char format[256];
+        LoadSetupString(IDS_SERVICE_NOT_RESTARTED, format, sizeof(format));
+        ReportRunFailure(SetupState.FrameWindow, MB_ICONEXCLAMATION, format, AgentServiceNames[i], error);
+    }
 }
 
 void ShowServiceRemovalDialog(void)
@@ -197,6 +266,18 @@ static void ShowServiceTitle(HWND dialog, int control, UINT titleId)
     SendDlgItemMessageA(dialog, control, WM_SETTEXT, 0, (LPARAM)SetupState.Scratch);
 }
 
+// Stops one service of the stop dialog and notes what became of it.
+static void StopAgentServiceForSetup(SC_HANDLE service, int index)
+{
+    SERVICE_STATUS status;
+    bool wasRunning = QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED &&
+                      status.dwCurrentState != SERVICE_STOP_PENDING;
+    if (!StopServiceAndWait(service))
+        SetupState.ServicesNotStopped |= 1u << index;
+    else if (wasRunning)
+        SetupState.StoppedServices |= 1u << index;
+}
+
 INT_PTR CALLBACK ServiceStopDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
@@ -209,7 +290,7 @@ INT_PTR CALLBACK ServiceStopDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
         if (!service)
             continue;
         ShowServiceTitle(dialog, IDC_SERVICE_STATUS, AgentServiceTitleIds[i]);
-        StopServiceAndWait(service);
+        StopAgentServiceForSetup(service, i);
         CloseServiceHandle(service);
     }
     if (manager)
@@ -253,10 +334,10 @@ INT_PTR CALLBACK ServiceCreationDlgProc(HWND dialog, UINT message, WPARAM wParam
         lstrcpynA(displayName, SetupState.Scratch, sizeof(displayName));
         lstrcpynA(path, JoinStrings(SetupState.InstallDir, AGENT_SERVICE_EXE), sizeof(path));
         DWORD error = CreateAgentService(RPC_SERVICE_NAME, displayName, path, startType);
+        SetupState.AgentServiceCreated = error == 0;
         if (error != 0) {
             LoadSetupString(IDS_SERVICE_CREATE_FAILED, SetupState.Scratch, 256);
-            wnsprintfA(SetupState.ServiceFailure, sizeof(SetupState.ServiceFailure), "%s SQL ZEduziz : %d",
-                       SetupState.Scratch, error);
+            NoteRunFailure("%s SQL ZEduziz : %d", SetupState.Scratch, error);
             if (SetupState.RunFlags & RF_SMS)
                 LogSetupMessage("%s SQL ZEduziz : %d", SetupState.Scratch, error);
             else

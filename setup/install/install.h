@@ -12,6 +12,12 @@
 #define AGENT_SERVICE_EXE   "KVASVR.EXE"
 #define RPC_SERVICE_NAME    "KvaRpcService"
 #define BRD_SERVICE_NAME    "KvaBrdService"
+#define SERVICES_KEY        "SYSTEM\\CurrentControlSet\\Services\\"
+/* The removal reads "ImagePath" and "dll" values of at most 255 bytes. */
+#define SERVICE_IMAGE_PATH_SIZE 256
+/* The longest install directory (with its backslash) whose library path,
+ * "dll", the removal can still read back. */
+#define INSTALL_DIR_LONGEST (254 - ((int)sizeof(AGENT_LIBRARY_FILE) - 1))
 
 void InstallAgent(void);
 void WriteAgentConfiguration(void);
@@ -25,11 +31,18 @@ extern "C" DWORD WINAPI UnregisterAgentProduct(void);
 extern const char *const AgentServiceNames[2];
 extern const UINT AgentServiceTitleIds[2];
 
-void StopServiceAndWait(SC_HANDLE service);
+/* The program path of a service: what the service manager runs. */
+bool ServiceProgramOfImagePath(LPCSTR imagePath, LPSTR program, int size);
+bool ReadServiceProgram(LPCSTR serviceKey, LPSTR program, int size);
+
+/* A stop is waited for this long at most, whatever the service reports. */
+#define SERVICE_STOP_LIMIT_MS 30000
+bool StopServiceAndWait(SC_HANDLE service);
 DWORD RemoveService(LPCSTR serviceName);
 DWORD CreateAgentService(LPCSTR serviceName, LPCSTR displayName, LPCSTR path, DWORD startType);
 BOOL StartAgentService(LPCSTR machine, LPCSTR serviceName);
 BOOL StopRunningAgentServices(void);
+void RestartStoppedAgentServices(void);
 void ReplaceAgentServices(void);
 void ShowServiceRemovalDialog(void);
 void OfferAgentStart(void);

@@ -94,8 +94,14 @@ void InstallAgent(void)
     RestoreCursor(cursor);
 
     ReplaceAgentServices();
-    if (AgentServiceExists())
+    // An older service of the same name may still be there: only the one just
+    // made is offered.
+    if (SetupState.AgentServiceCreated && AgentServiceExists())
         OfferAgentStart();
+    // The services stopped at the start are replaced now; a failed run gives
+    // back what it can.
+    if (!RunHasFailed())
+        SetupState.StoppedServices = 0;
 
     cursor = HShowWaitCursor();
     SetActiveWindow(SetupState.FrameWindow);

@@ -1,6 +1,7 @@
 #include <stdlib.h>
 
 #include "resources/resource_ids.h"
+#include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
@@ -19,6 +20,9 @@ void FatalSetupError(int id)
         EndSetupProcess();
     SetupState.FatalErrorActive = 1;
 
+    // A failed run gives back the services it stopped before it says so.
+    if (SetupState.StoppedServices)
+        RestartStoppedAgentServices();
     LoadSetupString(IDS_FATAL_ERROR, SetupState.Scratch, 512);
     if (SetupState.RunFlags & RF_SMS) {
         char description[255];

@@ -14,6 +14,19 @@ void PumpPendingMessages(void);
  * (0 when the library lacks it, the buffer then holding the empty text). */
 int LoadSetupString(UINT id, LPSTR buffer, int size);
 
+/* Problems of a road that goes on after them. The first one is kept as
+ * the failure description of the status MIF; the others are counted.
+ * NoteRunFailure only keeps it (the caller has said it already);
+ * ReportRunFailure shows it (a box, or a log line in quiet runs) as well. */
+void NoteRunFailure(LPCSTR format, ...);
+void ReportRunFailure(HWND owner, UINT style, LPCSTR format, ...);
+bool RunHasFailed(void);
+/* The status record of an unattended road that reached its end. */
+void AppendRunOutcome(void);
+/* A refusal before anything was changed: the text is shown (or logged)
+ * and becomes the one failure record, then setup ends. */
+[[noreturn]] void EndRunWithFailure(LPCSTR text);
+
 /* Ends the process at once: used where the fatal path would re-enter itself. */
 [[noreturn]] void EndSetupProcess(void);
 

@@ -2,6 +2,7 @@
 
 #include "setup/pages/pages.h"
 #include "setup/shell/setup_state.h"
+#include "setup/toolkit/toolkit.h"
 
 void ScrambleText(LPCSTR source, LPSTR destination, int length)
 {
@@ -19,9 +20,14 @@ bool IsStorableCredential(LPCSTR text)
     return true;
 }
 
+// The last backslash of its own: the second byte of a double-byte character
+// is no separator.
 void CutAtLastBackslash(LPSTR path, LPSTR destination)
 {
-    LPSTR backslash = strrchr(path, '\\');
+    LPSTR backslash = NULL;
+    for (LPSTR p = path; *p; p = CharNextA(p))
+        if (*p == '\\')
+            backslash = p;
     if (!backslash)
         return;
     *backslash = '\0';
@@ -33,10 +39,8 @@ void CutAtLastBackslash(LPSTR path, LPSTR destination)
 static void ReadScrambledValue(HKEY key, LPCSTR name, LPSTR field)
 {
     char value[256];
-    DWORD size = 255;
-    if (RegQueryValueExA(key, name, NULL, NULL, (LPBYTE)value, &size) != ERROR_SUCCESS)
+    if (!ReadRegistryText(key, name, value, 255))
         return;
-    value[size < sizeof(value) ? size : sizeof(value) - 1] = '\0';
     memset(SetupState.Scratch, 0, 256);
     ScrambleText(value, SetupState.Scratch, lstrlenA(value));
     lstrcpynA(field, SetupState.Scratch, SETUP_ACCOUNT_SIZE);
@@ -47,12 +51,10 @@ bool ReadPreviousInstallation(void)
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
-    DWORD size = 255;
-    if (RegQueryValueExA(key, "dll", NULL, NULL, (LPBYTE)SetupState.Scratch, &size) != ERROR_SUCCESS) {
+    if (!ReadRegistryText(key, "dll", SetupState.Scratch, 255)) {
         RegCloseKey(key);
         return false;
     }
-    SetupState.Scratch[size < 255 ? size : 255] = '\0';
     CutAtLastBackslash(SetupState.Scratch, SetupState.InstallDir);
     ReadScrambledValue(key, "user", SetupState.SqlLogin);
     ReadScrambledValue(key, "password", SetupState.SqlPassword);

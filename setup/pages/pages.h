@@ -19,6 +19,8 @@ INT_PTR CALLBACK SqlAccountDlgProc(HWND page, UINT message, WPARAM wParam, LPARA
 BOOL EndsInBackslash(LPCSTR path);
 void AddTrailingBackslash(LPSTR path);
 void RemoveTrailingBackslash(LPSTR path);
+bool IsFullLocalPath(LPCSTR path);
+bool IsFullLocalDirectory(LPCSTR directory);
 bool DirectoryExists(LPCSTR path);
 int GetDriveFreeSpace(LPCSTR rootPath);
 DWORD GetRequiredSpaceForDrive(char driveLetter);

@@ -21,3 +21,18 @@ void RemoveTrailingBackslash(LPSTR path)
     if (EndsInBackslash(path))
         path[lstrlenA(path) - 1] = '\0';
 }
+
+// "X:\" and more: a path that names its drive and starts at its root, so it
+// means the same whatever the current directory.
+bool IsFullLocalPath(LPCSTR path)
+{
+    char letter = path[0];
+    bool isLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
+    return isLetter && path[1] == ':' && path[2] == '\\';
+}
+
+// A directory cut from a full path: "X:" (the root) or "X:\...".
+bool IsFullLocalDirectory(LPCSTR directory)
+{
+    return directory[0] && directory[1] == ':' && (directory[2] == '\0' || IsFullLocalPath(directory));
+}

@@ -1,3 +1,4 @@
+#include "setup/install/install.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
 #include "setup/toolkit/toolkit.h"
@@ -6,6 +7,9 @@
 // from inside a release cannot release it a second time.
 void CleanupSetup(void)
 {
+    // While the frame and the log are still there to say what went wrong.
+    if (SetupState.StoppedServices)
+        RestartStoppedAgentServices();
     if (SetupState.ToolkitStarted > 0 || SetupState.RegistryFunctions.Library) {
         SetupState.ToolkitStarted = 0;
         TerminateToolkit();

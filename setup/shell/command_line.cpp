@@ -47,12 +47,14 @@ static void TakeConfigFileOption(LPCSTR name)
         // A cut name would read some other file: refuse it; the unattended
         // road then reports the missing configuration.
         SetupState.ConfigFile[0] = '\0';
+        SetupState.ConfigFileRefusal = IDS_CONFIG_NAME_TOO_LONG;
         char text[256];
         LoadSetupString(IDS_CONFIG_NAME_TOO_LONG, text, sizeof(text));
         LogSetupMessage("%s", text);
         return;
     }
     lstrcpynA(SetupState.ConfigFile, name, sizeof(SetupState.ConfigFile));
+    SetupState.ConfigFileRefusal = 0;
 }
 
 void ParseSetupCommandLine(LPSTR commandLine)

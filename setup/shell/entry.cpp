@@ -1,6 +1,9 @@
 #include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
+#include "setup/unattended/unattended.h"
+
+static const char MissingResourceLibrary[] = "Faild to load HFNTSET.DLL";
 
 int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
 {
@@ -10,7 +13,12 @@ int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int 
     SetupState.ResourceLibrary = LoadLibraryA("HFNTSET.DLL");
     if (!SetupState.ResourceLibrary) {
         // The string table is in the missing library: this text is our own.
-        ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONHAND, "Faild to load HFNTSET.DLL");
+        // A quiet run has nobody to answer the box: the options are read
+        // first, so that it logs and reports the text instead.
+        if (commandLine && commandLine[0])
+            ParseSetupCommandLine(commandLine);
+        ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONHAND, MissingResourceLibrary);
+        AppendMifStatus(0, MissingResourceLibrary);
         CleanupSetup();
         ExitProcess(0);
     }

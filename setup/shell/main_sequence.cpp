@@ -16,8 +16,7 @@ static void EndRoad(void)
 static void RunUnattendedRoad(void)
 {
     if (SetupState.RunFlags & RF_UNINSTALL) {
-        if (!ReadPreviousInstallation())
-            FatalSetupError(IDS_REMOVE_NOT_INSTALLED);
+        ReadInstallationToRemove();
         StopRunningAgentServices();
         UninstallAgent();
     } else {
@@ -25,11 +24,9 @@ static void RunUnattendedRoad(void)
         StopRunningAgentServices();
         InstallAgent();
     }
-    // An agent without its service is no success for the administrator.
-    if (SetupState.ServiceFailure[0])
-        AppendMifStatus(0, SetupState.ServiceFailure);
-    else
-        AppendMifStatus(1, "");
+    if (SetupState.StoppedServices)
+        RestartStoppedAgentServices();
+    AppendRunOutcome();
     EndRoad();
 }
 

@@ -92,9 +92,22 @@ struct SetupStateRecord {
     /* Agent services */
     SC_HANDLE ServiceManager;
     SC_HANDLE ServiceHandle;
-    /* Set when the agent service could not be created: the unattended
-     * road then reports a failure instead of a success. */
-    char ServiceFailure[256];
+    /* Bit i: AgentServiceNames[i] was running and setup stopped it. Such a
+     * service is started again when the run ends without having replaced
+     * or removed it. */
+    DWORD StoppedServices;
+    /* Bit i: the stop dialog could not stop AgentServiceNames[i]. */
+    DWORD ServicesNotStopped;
+    /* The creation dialog made the agent service. */
+    int AgentServiceCreated;
+
+    /* The first problem of a road that goes on after it (a service not
+     * created, a piece the removal left): the unattended road then reports
+     * this text as its failure instead of a success. */
+    char RunFailure[256];
+    int RunFailureCount;
+    /* Why ConfigFile was left empty (a string id), 0 when it was not. */
+    UINT ConfigFileRefusal;
 
     /* Destination page */
     int DestinationFirstDisplay;

@@ -37,6 +37,23 @@ static void TakeSourceDirectory(void)
     AddTrailingBackslash(SetupState.SourceDir);
 }
 
+// An SMS install reads SETUP.ICF beside setup.inf. A name that would not fit
+// is refused like an overlong I: name, never cut into another file's name.
+static void TakeSmsConfigFile(void)
+{
+    LPCSTR path = JoinStrings(SetupState.SourceDir, SETUP_CONFIG_NAME);
+    if (lstrlenA(path) < (int)sizeof(SetupState.ConfigFile)) {
+        lstrcpyA(SetupState.ConfigFile, path);
+        SetupState.ConfigFileRefusal = 0;
+        return;
+    }
+    SetupState.ConfigFile[0] = '\0';
+    SetupState.ConfigFileRefusal = IDS_DISTRIBUTION_TOO_DEEP;
+    char text[256];
+    LoadSetupString(IDS_DISTRIBUTION_TOO_DEEP, text, sizeof(text));
+    LogSetupMessage("%s", text);
+}
+
 static BOOL TakeInstanceMutex(void)
 {
     SetupState.InstanceMutex = CreateMutexA(NULL, TRUE, SETUP_MUTEX_NAME);
@@ -84,8 +101,7 @@ int InitSetupInstance(int showCommand)
     SetupState.FrameWindow = HwndFrame();
     TakeSourceDirectory();
     if (SetupState.RunFlags & RF_SMS)
-        lstrcpynA(SetupState.ConfigFile, JoinStrings(SetupState.SourceDir, SETUP_CONFIG_NAME),
-                  sizeof(SetupState.ConfigFile));
+        TakeSmsConfigFile();
     if (!TakeInstanceMutex())
         return 0;
     ReplaceStaticTextClass();

@@ -1,7 +1,9 @@
+#include <shlwapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include "platform/setup-toolkit/setuptk.h"
+#include "resources/resource_ids.h"
 #include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
@@ -10,7 +12,12 @@
 
 int LoadRegistryFunctions(void)
 {
-    HMODULE library = LoadLibraryA("ADVAPI32.DLL");
+    return LoadRegistryFunctionsFrom("ADVAPI32.DLL");
+}
+
+int LoadRegistryFunctionsFrom(LPCSTR libraryName)
+{
+    HMODULE library = LoadLibraryA(libraryName);
     if (!library)
         return 0;
     REGISTRY.Library = library;
@@ -118,10 +125,18 @@ int RegKeyExists(HKEY root, LPCSTR path)
     return 1;
 }
 
+// The last deletion of a tree is not checked by DeleteAllSubKeys: a key that
+// is still there afterwards fails the same way.
 void DeleteRegKeyTree(HKEY root, LPCSTR path)
 {
-    if (RegKeyExists(root, path) && !DeleteAllSubKeys(root, path)) {
-        ReportRegistryFailure("DeleteAllSubKeys");
-        FatalSetupError(1024);
-    }
+    if (!RegKeyExists(root, path))
+        return;
+    if (DeleteAllSubKeys(root, path) && !RegKeyExists(root, path))
+        return;
+    ReportRegistryFailure("DeleteAllSubKeys");
+    char format[256], text[256];
+    LoadSetupString(IDS_REGISTRY_LEFT, format, sizeof(format));
+    wnsprintfA(text, sizeof(text), format, path);
+    text[sizeof(text) - 1] = '\0';
+    EndRunWithFailure(text);
 }

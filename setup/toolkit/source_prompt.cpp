@@ -1,3 +1,5 @@
+#include <shlwapi.h>
+
 #include "platform/setup-toolkit/setuptk.h"
 #include "resources/resource_ids.h"
 #include "setup/messages/messages.h"
@@ -41,6 +43,16 @@ static BOOL TakeTypedDirectory(LPSTR path, LPCSTR filePart)
     return TRUE;
 }
 
+// A quiet run has nobody to ask: it ends, naming what it did not find.
+[[noreturn]] static void RefuseMissingInf(LPCSTR directory)
+{
+    char format[256], text[256];
+    LoadSetupString(IDS_SETUP_INF_MISSING, format, sizeof(format));
+    wnsprintfA(text, sizeof(text), format, directory);
+    text[sizeof(text) - 1] = '\0';
+    EndRunWithFailure(text);
+}
+
 int OpenSourceInf(LPSTR path)
 {
     char filePart[SETUP_PATH_SIZE];
@@ -50,6 +62,8 @@ int OpenSourceInf(LPSTR path)
     lstrcpynA(directoryPart, path, offset + 1 < SETUP_PATH_SIZE ? offset + 1 : SETUP_PATH_SIZE);
 
     if (!FileExistsOnValidPath(path, 0)) {
+        if (SetupState.RunFlags & RF_QUIET)
+            RefuseMissingInf(directoryPart);
         BOOL firstPass = TRUE;
         do {
             lstrcpynA(SetupState.SourceDir, firstPass ? "A:\\" : directoryPart, SETUP_PATH_SIZE);

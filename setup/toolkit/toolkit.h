@@ -53,8 +53,15 @@ void PlaceProgressGauge(void);
 #define DLGEVENT_CANCEL   132
 #define DLGEVENT_EXIT     157
 
+/* Reads a text value (REG_SZ or REG_EXPAND_SZ, not expanded) of at most
+ * size bytes with its terminator; a longer value, another type or a missing
+ * value is unreadable (false), never cut. */
+bool ReadRegistryText(HKEY key, LPCSTR name, LPSTR text, DWORD size, DWORD *valueType = NULL);
+
 /* Registry helpers called through entry points loaded at run time. */
 int LoadRegistryFunctions(void);
+/* The same from a library of that name that exports the entry points. */
+int LoadRegistryFunctionsFrom(LPCSTR libraryName);
 void UnloadRegistryFunctions(void);
 int DeleteAllSubKeys(HKEY root, LPCSTR path);
 int RegKeyExists(HKEY root, LPCSTR path);

@@ -6,6 +6,8 @@
 
 #define MIF_FILE_NAME "\\DORURE60.MIF"
 #define MIF_BUFFER_SIZE 2500
+/* The description attribute is a STRING(255). */
+#define MIF_DESCRIPTION_SIZE 256
 
 void ReadUnattendedConfig(void);
 bool CreateStatusMif(void);

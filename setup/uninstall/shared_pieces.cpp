@@ -1,3 +1,4 @@
+#include <shlwapi.h>
 #include <string.h>
 
 #include "resources/resource_ids.h"
@@ -8,7 +9,6 @@
 #include "setup/toolkit/toolkit.h"
 #include "setup/uninstall/uninstall.h"
 
-#define SERVICES_KEY      "SYSTEM\\CurrentControlSet\\Services\\"
 #define RPC_SERVICE_KEY   SERVICES_KEY RPC_SERVICE_NAME
 #define BRD_SERVICE_KEY   SERVICES_KEY BRD_SERVICE_NAME
 #define AGENTS_KEY        AGENT_CONFIG_ROOT "\\agent"
@@ -16,86 +16,100 @@
 #define FAMILY_KEY        "SOFTWARE\\Tamarack\\KSAgent"
 #define REMOVAL_PATH_SIZE 256
 
-// Reads a text value of at most 255 bytes; a longer value counts as
-// unreadable rather than being cut.
-static bool ReadShortValue(HKEY key, LPCSTR name, char (&value)[REMOVAL_PATH_SIZE])
+// The directory of a full program or library path; false when the path does
+// not say where it lies.
+static bool DirectoryOfFullPath(LPSTR path, LPSTR directory)
 {
-    DWORD size = REMOVAL_PATH_SIZE - 1;
-    if (RegQueryValueExA(key, name, NULL, NULL, (LPBYTE)value, &size) != ERROR_SUCCESS)
+    if (!IsFullLocalPath(path))
         return false;
-    value[size < REMOVAL_PATH_SIZE ? size : REMOVAL_PATH_SIZE - 1] = '\0';
+    CutAtLastBackslash(path, directory);
     return true;
 }
 
 bool ReadServiceDirectory(LPSTR destination)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RPC_SERVICE_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    char program[REMOVAL_PATH_SIZE];
+    if (!ReadServiceProgram(RPC_SERVICE_KEY, program, sizeof(program)))
         return false;
-    char imagePath[REMOVAL_PATH_SIZE];
-    bool read = ReadShortValue(key, "ImagePath", imagePath);
-    RegCloseKey(key);
-    if (!read)
-        return false;
-    lstrcpynA(SetupState.Scratch, imagePath, REMOVAL_PATH_SIZE);
-    CutAtLastBackslash(SetupState.Scratch, destination);
+    // A program the service manager would look for elsewhere leaves the
+    // directory empty: it is nobody's directory.
+    DirectoryOfFullPath(program, destination);
     return true;
 }
 
-bool FindOtherAgentDirectory(LPSTR destination)
+// An agent's directory from the "dll" value of its key.
+static bool ReadAgentDirectory(HKEY agents, LPCSTR name, LPSTR destination)
+{
+    HKEY agent;
+    if (RegOpenKeyExA(agents, name, 0, KEY_READ, &agent) != ERROR_SUCCESS)
+        return false;
+    char library[REMOVAL_PATH_SIZE];
+    bool read = ReadRegistryText(agent, "dll", library, REMOVAL_PATH_SIZE - 1);
+    RegCloseKey(agent);
+    return read && DirectoryOfFullPath(library, destination);
+}
+
+OtherAgentState FindOtherAgentDirectory(LPSTR destination, LPSTR unknownName)
 {
     HKEY agents;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENTS_KEY, 0, KEY_READ, &agents) != ERROR_SUCCESS)
         FatalSetupError(IDS_REMOVE_NO_SERVICE);
-    for (DWORD index = 0;; index++) {
-        if (RegEnumKeyA(agents, index, SetupState.Scratch, 256) != ERROR_SUCCESS)
-            break;
+    char firstUnknown[REMOVAL_PATH_SIZE] = "";
+    OtherAgentState state = NoOtherAgent;
+    for (DWORD index = 0; RegEnumKeyA(agents, index, SetupState.Scratch, 256) == ERROR_SUCCESS; index++) {
         if (!SetupState.Scratch[0] || lstrcmpiA(SetupState.Scratch, OWN_AGENT_NAME) == 0)
             continue;
-        HKEY agent;
-        if (RegOpenKeyExA(agents, SetupState.Scratch, 0, KEY_READ, &agent) != ERROR_SUCCESS)
-            continue;
-        char library[REMOVAL_PATH_SIZE];
-        bool read = ReadShortValue(agent, "dll", library);
-        RegCloseKey(agent);
-        if (read) {
-            CutAtLastBackslash(library, destination);
-            RegCloseKey(agents);
-            return true;
+        if (ReadAgentDirectory(agents, SetupState.Scratch, destination)) {
+            state = OtherAgentKnown;
+            break;
         }
+        // Still an agent of the family: its pieces must not be taken.
+        if (state == NoOtherAgent)
+            lstrcpynA(firstUnknown, SetupState.Scratch, sizeof(firstUnknown));
+        state = OtherAgentUnknown;
     }
     RegCloseKey(agents);
-    return false;
+    if (state == OtherAgentUnknown)
+        lstrcpyA(unknownName, firstUnknown);
+    return state;
 }
 
 // The service manager keeps each service's program path in memory: without
 // being told, it would go on starting the old program until a restart.
-static void TellServiceManagerImagePath(LPCSTR serviceKey, LPCSTR executablePath)
+static bool TellServiceManagerImagePath(LPCSTR serviceKey, LPCSTR executablePath)
 {
     LPCSTR name = strrchr(serviceKey, '\\');
     name = name ? name + 1 : serviceKey;
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     if (!manager)
-        return;
+        return false;
     SC_HANDLE service = OpenServiceA(manager, name, SERVICE_CHANGE_CONFIG);
-    if (service) {
-        ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, executablePath,
-                             NULL, NULL, NULL, NULL, NULL, NULL);
+    bool told = service && ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                                                executablePath, NULL, NULL, NULL, NULL, NULL, NULL);
+    DWORD error = GetLastError();
+    if (service)
         CloseServiceHandle(service);
-    }
     CloseServiceHandle(manager);
+    SetLastError(error);
+    return told;
 }
 
+// The registry first: it is what the service manager reads at the next
+// start of Windows. The manager is told only when that write stood.
 bool SetServiceImagePath(LPCSTR serviceKey, LPCSTR executablePath)
 {
-    TellServiceManagerImagePath(serviceKey, executablePath);
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, serviceKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, serviceKey, 0, KEY_SET_VALUE, &key);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExA(key, "ImagePath", 0, REG_EXPAND_SZ, (const BYTE *)executablePath,
+                                (DWORD)lstrlenA(executablePath) + 1);
+        RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS) {
+        SetLastError((DWORD)status);
         return false;
-    LONG status = RegSetValueExA(key, "ImagePath", 0, REG_EXPAND_SZ, (const BYTE *)executablePath,
-                                 (DWORD)lstrlenA(executablePath) + 1);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    }
+    return TellServiceManagerImagePath(serviceKey, executablePath);
 }
 
 static bool JoinPath(char (&path)[REMOVAL_PATH_SIZE + 16], LPCSTR directory, LPCSTR name)
@@ -121,20 +135,43 @@ static bool LastWriteTime(LPCSTR path, LONGLONG *seconds)
     return true;
 }
 
+static void ReportHandOverFailed(LPCSTR otherDirectory, int &removeAllFiles)
+{
+    DWORD error = GetLastError();
+    removeAllFiles = 0;
+    char format[256];
+    LoadSetupString(IDS_HANDOVER_FAILED, format, sizeof(format));
+    ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, otherDirectory, error, SetupState.ServiceDirectory);
+}
+
+// The other agent's copy of the service program: the newer of the two. An
+// agent without one gets this one, or the services would keep pointing at a
+// program about to be deleted.
+static bool ProvideServiceProgram(LPCSTR ownCopy, LONGLONG ownTime, LPCSTR otherCopy)
+{
+    LONGLONG otherTime;
+    if (!LastWriteTime(otherCopy, &otherTime))
+        return CopyFileA(ownCopy, otherCopy, TRUE) != FALSE;
+    if (otherTime < ownTime)
+        CopyFileA(ownCopy, otherCopy, FALSE);
+    return true;
+}
+
 // The services move to the directory of the agent that stays, taking the
 // newer of the two service programs with them.
 static void HandOverServices(LPCSTR otherDirectory, int &removeAllFiles)
 {
     char ownCopy[REMOVAL_PATH_SIZE + 16], otherCopy[REMOVAL_PATH_SIZE + 16];
-    LONGLONG ownTime, otherTime;
-    if (!JoinPath(ownCopy, SetupState.ServiceDirectory, "\\kvasvr.exe") || !LastWriteTime(ownCopy, &ownTime))
+    LONGLONG ownTime;
+    if (!JoinPath(ownCopy, SetupState.ServiceDirectory, "\\kvasvr.exe") || !LastWriteTime(ownCopy, &ownTime)) {
+        char format[256];
+        LoadSetupString(IDS_HANDOVER_NO_PROGRAM, format, sizeof(format));
+        ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, otherDirectory, ownCopy);
         return;
-    if (!JoinPath(otherCopy, otherDirectory, "\\kvasvr.exe") || !LastWriteTime(otherCopy, &otherTime))
-        return;
-    if (otherTime < ownTime)
-        CopyFileA(ownCopy, otherCopy, FALSE);
-    if (!SetServiceImagePath(RPC_SERVICE_KEY, otherCopy)) {
-        removeAllFiles = 0;
+    }
+    if (!JoinPath(otherCopy, otherDirectory, "\\kvasvr.exe") || !ProvideServiceProgram(ownCopy, ownTime, otherCopy) ||
+        !SetServiceImagePath(RPC_SERVICE_KEY, otherCopy)) {
+        ReportHandOverFailed(otherDirectory, removeAllFiles);
         return;
     }
     removeAllFiles = 1;
@@ -142,18 +179,26 @@ static void HandOverServices(LPCSTR otherDirectory, int &removeAllFiles)
     if (!JoinPath(broadcast, otherDirectory, "\\kvabrd.exe") ||
         GetFileAttributesA(broadcast) == INVALID_FILE_ATTRIBUTES)
         RemoveService(BRD_SERVICE_NAME);
-    else
-        SetServiceImagePath(BRD_SERVICE_KEY, broadcast);
+    else if (!SetServiceImagePath(BRD_SERVICE_KEY, broadcast))
+        ReportHandOverFailed(otherDirectory, removeAllFiles);
 }
 
-void SettleSharedFiles(bool sameDirectory, bool otherAgent, LPCSTR otherDirectory, int &removeAllFiles)
+void SettleSharedFiles(bool sameDirectory, OtherAgentState otherAgent, LPCSTR otherDirectory, LPCSTR unknownAgent,
+                       int &removeAllFiles)
 {
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY);
     if (!sameDirectory)
         return;
-    if (!otherAgent) {
+    if (otherAgent == NoOtherAgent) {
         DeleteRegKeyTree(HKEY_LOCAL_MACHINE, FAMILY_KEY);
         ShowServiceRemovalDialog();
+        return;
+    }
+    if (otherAgent == OtherAgentUnknown) {
+        removeAllFiles = 0;
+        char format[256];
+        LoadSetupString(IDS_OTHER_AGENT_UNKNOWN, format, sizeof(format));
+        ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, SetupState.InstallDir, unknownAgent);
         return;
     }
     if (lstrcmpiA(otherDirectory, SetupState.InstallDir) == 0) {
@@ -184,8 +229,14 @@ void RemoveProductEntry(void)
         DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT "\\SystemSetting");
         return;
     }
-    if (count >= 2)
-        RegDeleteValueA(products, "SQL_ZEduziz");
+    if (count >= 2) {
+        LONG status = RegDeleteValueA(products, "SQL_ZEduziz");
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+            char format[256];
+            LoadSetupString(IDS_REGISTRY_LEFT, format, sizeof(format));
+            ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, AGENT_CONFIG_ROOT "\\Products (value SQL_ZEduziz)");
+        }
+    }
     RegCloseKey(products);
 }
 
@@ -203,17 +254,43 @@ static const AgentFile AgentFiles[] = {
     {"\\KVIPMASK.TBL", true, false},
 };
 
+// The files that were there and still are; a file already gone is no
+// leftover, though it still keeps the directory when its row says so.
+struct FilesLeft {
+    int count;
+    const char *first;
+    DWORD firstError;
+};
+
+static void NoteFilesLeft(const FilesLeft &left)
+{
+    if (left.count == 0)
+        return;
+    char format[256];
+    LoadSetupString(IDS_FILES_LEFT, format, sizeof(format));
+    NoteRunFailure(format, left.count, left.first + 1, left.firstError, SetupState.InstallDir);
+}
+
 bool DeleteAgentFiles(int removeAllFiles)
 {
     bool keepDirectory = false;
+    FilesLeft left = {0, NULL, 0};
     for (const AgentFile &file : AgentFiles) {
         if (file.onlyWithAll && removeAllFiles != 1)
             continue;
         char path[REMOVAL_PATH_SIZE + 16];
         bool deleted = JoinPath(path, SetupState.InstallDir, file.name) && DeleteFileA(path);
-        if (!deleted && file.keepsDirectory)
+        if (deleted)
+            continue;
+        DWORD error = GetLastError();
+        if (file.keepsDirectory)
             keepDirectory = true;
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && left.count++ == 0) {
+            left.first = file.name;
+            left.firstError = error;
+        }
     }
+    NoteFilesLeft(left);
     if (keepDirectory)
         return false;
     RemoveDirectoryA(SetupState.InstallDir);

@@ -4,10 +4,18 @@
 
 #include <windows.h>
 
+/* Other agents of the family: none, one whose directory is known (the first
+ * in enumeration order), or only ones whose directory cannot be read. */
+enum OtherAgentState { NoOtherAgent, OtherAgentKnown, OtherAgentUnknown };
+
 void UninstallAgent(void);
+/* The unattended removal's start: the installation must be there, with a
+ * directory the removal can place; otherwise setup ends, removing nothing. */
+void ReadInstallationToRemove(void);
 bool ReadServiceDirectory(LPSTR destination);
-bool FindOtherAgentDirectory(LPSTR destination);
-void SettleSharedFiles(bool sameDirectory, bool otherAgent, LPCSTR otherDirectory, int &removeAllFiles);
+OtherAgentState FindOtherAgentDirectory(LPSTR destination, LPSTR unknownName);
+void SettleSharedFiles(bool sameDirectory, OtherAgentState otherAgent, LPCSTR otherDirectory, LPCSTR unknownAgent,
+                       int &removeAllFiles);
 bool SetServiceImagePath(LPCSTR serviceKey, LPCSTR executablePath);
 void RemoveProductEntry(void);
 bool DeleteAgentFiles(int removeAllFiles);

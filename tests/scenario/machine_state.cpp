@@ -10,6 +10,21 @@
 
 namespace machine {
 
+static void EndServiceProcess(SC_HANDLE service)
+{
+    SERVICE_STATUS_PROCESS process;
+    DWORD needed;
+    if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, (LPBYTE)&process, sizeof(process), &needed) ||
+        !process.dwProcessId)
+        return;
+    HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.dwProcessId);
+    if (handle) {
+        TerminateProcess(handle, 0);
+        WaitForSingleObject(handle, 5000);
+        CloseHandle(handle);
+    }
+}
+
 bool StopAndDeleteService(const std::string &name)
 {
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
@@ -18,26 +33,18 @@ bool StopAndDeleteService(const std::string &name)
     SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS);
     bool deleted = false;
     if (service) {
-        SERVICE_STATUS status;
+        SERVICE_STATUS status = {};
         if (ControlService(service, SERVICE_CONTROL_STOP, &status)) {
-            for (int i = 0; i < 100 && QueryServiceStatus(service, &status) &&
+            for (int i = 0; i < 50 && QueryServiceStatus(service, &status) &&
                             status.dwCurrentState != SERVICE_STOPPED;
                  i++)
                 Sleep(100);
         } else {
-            // A service that refuses to stop: end its process.
-            SERVICE_STATUS_PROCESS process;
-            DWORD needed;
-            if (QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, (LPBYTE)&process, sizeof(process), &needed) &&
-                process.dwProcessId) {
-                HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.dwProcessId);
-                if (handle) {
-                    TerminateProcess(handle, 0);
-                    WaitForSingleObject(handle, 5000);
-                    CloseHandle(handle);
-                }
-            }
+            QueryServiceStatus(service, &status);
         }
+        // A service that refuses to stop, or never finishes stopping: end its process.
+        if (status.dwCurrentState != SERVICE_STOPPED)
+            EndServiceProcess(service);
         deleted = DeleteService(service) != FALSE;
         CloseServiceHandle(service);
     }
@@ -55,6 +62,45 @@ void CleanMachine(const std::string &installDir)
     if (!folder.empty())
         scenario::RemoveDirectoryTree(folder);
     scenario::ForgetEarlierRuns();
+}
+
+// Every value below the key, with its type and data, one line each.
+static void DescribeKey(HKEY root, const std::string &path, std::string &text)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    text += "[" + path + "]\n";
+    for (DWORD index = 0;; index++) {
+        char name[256], data[2048];
+        DWORD nameSize = sizeof(name), dataSize = sizeof(data), type = 0;
+        if (RegEnumValueA(key, index, name, &nameSize, NULL, &type, (LPBYTE)data, &dataSize) != ERROR_SUCCESS)
+            break;
+        text += std::string(name) + "=" + std::to_string(type) + ":" + std::string(data, dataSize) + "\n";
+    }
+    for (DWORD index = 0;; index++) {
+        char name[256];
+        if (RegEnumKeyA(key, index, name, sizeof(name)) != ERROR_SUCCESS)
+            break;
+        DescribeKey(root, path + "\\" + name, text);
+    }
+    RegCloseKey(key);
+}
+
+std::string KeySnapshot(const std::string &keyPath)
+{
+    std::string text;
+    DescribeKey(HKEY_LOCAL_MACHINE, keyPath, text);
+    return text;
+}
+
+std::string DirectorySnapshot(const std::string &directory, const std::string &except)
+{
+    std::string text;
+    for (const std::string &name : FilesIn(directory))
+        if (lstrcmpiA(name.c_str(), except.c_str()) != 0)
+            text += name + ":" + robot::ReadWholeFile(directory + "\\" + name) + "\n";
+    return text;
 }
 
 RegistryValue ReadValue(const std::string &keyPath, const std::string &name)

@@ -31,6 +31,11 @@ struct ServiceInfo {
 void CleanMachine(const std::string &installDir = "C:\\DORURE");
 bool StopAndDeleteService(const std::string &name);
 
+// Every value below a key of HKLM (or every file of a directory, with its
+// contents) as one text, to compare a state before and after a run.
+std::string KeySnapshot(const std::string &keyPath);
+std::string DirectorySnapshot(const std::string &directory, const std::string &except = "");
+
 RegistryValue ReadValue(const std::string &keyPath, const std::string &name);
 bool KeyExists(const std::string &keyPath);
 std::string KeyClass(const std::string &keyPath);

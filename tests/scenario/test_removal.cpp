@@ -147,6 +147,7 @@ TEST_F(Removal, ServicesOfAnotherDirectoryStay)
     EXPECT_EQ("D:\\OTHER\\KVASVR.EXE", ImagePath("KvaRpcService"));
     ExpectFilesGone("C:\\DORURE", 0, 13);
     EXPECT_FALSE(machine::KeyExists(machine::ProductsKey)) << "the only product's list goes";
+    ExpectStatus("Success", "");
 }
 
 TEST_F(Removal, ImagePathWithoutBackslashIsAnotherDirectory)
@@ -170,6 +171,7 @@ TEST_F(Removal, AnotherAgentInTheSameDirectoryKeepsTheSharedPieces)
     EXPECT_TRUE(machine::QueryService("KvaRpcService").exists);
     EXPECT_TRUE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\oracle"));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
+    ExpectStatus("Success", "");  // the shared pieces are kept on purpose
 }
 
 TEST_F(Removal, HandOverToAnOlderAgentElsewhereReplacesItsServiceProgram)
@@ -186,6 +188,7 @@ TEST_F(Removal, HandOverToAnOlderAgentElsewhereReplacesItsServiceProgram)
     EXPECT_EQ("D:\\OTHER\\kvasvr.exe", ImagePath("KvaRpcService"));
     EXPECT_EQ("D:\\OTHER\\kvabrd.exe", ImagePath("KvaBrdService"));
     ExpectFilesGone("C:\\DORURE", 0, 13);
+    ExpectStatus("Success", "");
     // Both services run from their new place.
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     for (const char *name : {"KvaRpcService", "KvaBrdService"}) {
@@ -238,6 +241,9 @@ TEST_F(Removal, HandOverWithoutOwnServiceProgramKeepsTheDirectory)
     EXPECT_EQ("C:\\DORURE\\KVASVR.EXE", ImagePath("KvaRpcService")) << "no hand-over";
     EXPECT_TRUE(robot::FileExists("C:\\DORURE")) << "kvasvr.exe failed: the directory stays";
     EXPECT_EQ("other", robot::ReadWholeFile("D:\\OTHER\\kvasvr.exe"));
+    char expected[512];
+    snprintf(expected, sizeof(expected), LoadText(10093).c_str(), "D:\\OTHER", "C:\\DORURE\\kvasvr.exe");
+    ExpectStatus("Failed", expected);
 }
 
 TEST_F(Removal, ProductListWithAnotherProductKeepsIt)

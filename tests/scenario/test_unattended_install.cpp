@@ -147,37 +147,6 @@ TEST_F(UnattendedInstall, LockedDestinationFileFailsClearly)
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
 }
 
-TEST_F(UnattendedInstall, ServiceThatWillNotStopEndsInAFailure)
-{
-    ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
-    // The running agent is told to refuse stop requests, then restarted.
-    HKEY key;
-    DWORD refuse = 2;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE,
-                                             "SYSTEM\\CurrentControlSet\\Services\\KvaRpcService\\Parameters", 0,
-                                             NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
-    RegSetValueExA(key, "StopBehaviour", 0, REG_DWORD, (const BYTE *)&refuse, sizeof(refuse));
-    RegCloseKey(key);
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = OpenServiceA(manager, "KvaRpcService", SERVICE_ALL_ACCESS);
-    SERVICE_STATUS status;
-    ControlService(service, SERVICE_CONTROL_STOP, &status);
-    machine::WaitForServiceState("KvaRpcService", SERVICE_STOPPED, 10000);
-    StartServiceA(service, 0, NULL);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
-
-    ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
-    std::vector<std::string> mif = MifLines();
-    ASSERT_EQ(69u, mif.size());
-    EXPECT_EQ("VALUE = \"Failed\"", mif[57]) << "no success without a working service";
-    // The running program cannot be replaced (a general failure), or its
-    // service cannot be made again: either way a description says why.
-    std::string description = mif[65].substr(9, mif[65].size() - 10);
-    EXPECT_TRUE(description == LoadText(1024) || description.find(LoadText(10003)) == 0) << description;
-}
-
 TEST_F(UnattendedInstall, ConfigurationFileRunsWriteNoStatusFile)
 {
     WriteTextFile("C:\\cucu.icf", "[Settings]\r\nInstallPath=cucu\r\n");

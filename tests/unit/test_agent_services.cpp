@@ -209,7 +209,8 @@ TEST_F(AgentServices, CreationFailureInSmsModeIsOneLogLine)
     snprintf(expected, sizeof(expected), "%s SQL ZEduziz : %d", support::LoadText(10003).c_str(),
              (int)ERROR_SERVICE_MARKED_FOR_DELETE);
     EXPECT_EQ(expected, log[0]);
-    EXPECT_STREQ(expected, SetupState.ServiceFailure) << "the unattended road reports it";
+    EXPECT_STREQ(expected, SetupState.RunFailure) << "the unattended road reports it";
+    EXPECT_FALSE(SetupState.AgentServiceCreated) << "no start is offered for an older service";
 }
 
 TEST_F(AgentServices, CreatedServiceHasTheAgentsProperties)

@@ -48,11 +48,20 @@ TEST_F(RegistryHelpers, LoadFindsTheEntryPointsAndUnloadTwiceFreesOnce)
     ASSERT_NE(nullptr, SetupState.RegistryFunctions.Library);
     EXPECT_NE(nullptr, SetupState.RegistryFunctions.RegEnumKeyA);
     EXPECT_NE(nullptr, SetupState.RegistryFunctions.RegQueryInfoKeyA);
-    HMODULE held = GetModuleHandleA("ADVAPI32.DLL");
+    UnloadRegistryFunctions();
+    // ADVAPI32 is also imported by the test itself, so a second free would
+    // go unseen there: a library that only the helpers and this test hold
+    // shows it. One reference of the test's own, one of the helpers'.
+    HMODULE own = LoadLibraryA("regprobe.dll");
+    ASSERT_NE(nullptr, own);
+    ASSERT_EQ(1, LoadRegistryFunctionsFrom("regprobe.dll"));
+    EXPECT_NE(nullptr, SetupState.RegistryFunctions.RegQueryInfoKeyA);
     UnloadRegistryFunctions();
     EXPECT_EQ(nullptr, SetupState.RegistryFunctions.Library);
     UnloadRegistryFunctions();
-    EXPECT_EQ(held, GetModuleHandleA("ADVAPI32.DLL")) << "the program's own reference stays";
+    EXPECT_EQ(own, GetModuleHandleA("regprobe.dll")) << "a second free took the test's own reference";
+    FreeLibrary(own);
+    EXPECT_EQ(nullptr, GetModuleHandleA("regprobe.dll")) << "the helpers kept a reference";
 }
 
 TEST_F(RegistryHelpers, KeyWithoutSubKeysIsDeleted)

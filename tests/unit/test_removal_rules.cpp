@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
+#include "setup/install/install.h"
 #include "setup/uninstall/uninstall.h"
 #include "setup/unattended/unattended.h"
 #include "unit/test_support.h"
@@ -35,40 +39,62 @@ TEST_F(RemovalRules, MissingFamilyKeyIsFatal10065)
     SetupState.RunFlags |= RF_SMS | RF_QUIET;
     EXPECT_SETUP_ENDS({
         char directory[256] = "";
+        char unknown[256] = "";
         CreateStatusMif();
-        FindOtherAgentDirectory(directory);
+        FindOtherAgentDirectory(directory, unknown);
     });
     std::vector<std::string> mif = robot::SplitLines(robot::ReadWholeFile(support::MifPath()));
     ASSERT_EQ(69u, mif.size());
     EXPECT_EQ("VALUE = \"" + support::LoadText(10065) + "\"", mif[65]);
 }
 
-TEST_F(RemovalRules, OtherAgentIsTheFirstWithAReadableLibrary)
+// One row per way the family's agent key can describe the other agents.
+struct OtherAgentRow {
+    const char *what;
+    std::vector<std::pair<const char *, std::string>> agents;  // name, "dll" ("-" for none)
+    OtherAgentState expected;
+    const char *directory;  // for OtherAgentKnown
+    const char *unknown;    // for OtherAgentUnknown
+};
+
+TEST_F(RemovalRules, OtherAgentsAreTheFirstPlaceableOneOrUnknown)
 {
-    AddAgent("dorure60", "C:\\DORURE\\dorure60.dll");
-    AddAgent("alpha", NULL);
-    AddAgent("beta", "D:\\BETA\\beta.dll");
-    AddAgent("gamma", "E:\\GAMMA\\gamma.dll");
-    char directory[256] = "";
-    ASSERT_TRUE(FindOtherAgentDirectory(directory));
-    EXPECT_STREQ("D:\\BETA", directory);
+    const std::string overlong = "D:\\" + std::string(300, 'L') + "\\x.dll";
+    const OtherAgentRow rows[] = {
+        {"own agent alone, any letter case", {{"DORURE60", "C:\\DORURE\\dorure60.dll"}}, NoOtherAgent, "", ""},
+        {"first placeable one wins",
+         {{"dorure60", "C:\\DORURE\\dorure60.dll"}, {"alpha", "-"}, {"beta", "D:\\BETA\\beta.dll"},
+          {"gamma", "E:\\GAMMA\\gamma.dll"}},
+         OtherAgentKnown, "D:\\BETA", ""},
+        {"library in a drive's root", {{"root", "D:\\root.dll"}}, OtherAgentKnown, "D:", ""},
+        {"no dll value", {{"alpha", "-"}}, OtherAgentUnknown, "", "alpha"},
+        {"dll longer than its buffer", {{"long", overlong}}, OtherAgentUnknown, "", "long"},
+        {"dll without a directory", {{"bare", "bare.dll"}}, OtherAgentUnknown, "", "bare"},
+        {"dll relative to somewhere", {{"rel", "AGENT\\rel.dll"}}, OtherAgentUnknown, "", "rel"},
+    };
+    for (const OtherAgentRow &row : rows) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack");
+        for (const auto &agent : row.agents)
+            AddAgent(agent.first, agent.second == "-" ? NULL : agent.second.c_str());
+        char directory[256] = "", unknown[256] = "";
+        OtherAgentState state = FindOtherAgentDirectory(directory, unknown);
+        EXPECT_EQ(row.expected, state) << row.what;
+        EXPECT_STREQ(row.directory, directory) << row.what;
+        EXPECT_STREQ(row.unknown, unknown) << row.what;
+    }
 }
 
-TEST_F(RemovalRules, OwnAgentAloneIsNoOtherAgent)
+TEST_F(RemovalRules, OtherAgentsLibraryOfAnotherTypeIsUnknown)
 {
-    AddAgent("DORURE60", "C:\\DORURE\\dorure60.dll");
-    char directory[256] = "";
-    EXPECT_FALSE(FindOtherAgentDirectory(directory));
-    EXPECT_STREQ("", directory);
-}
-
-TEST_F(RemovalRules, OverlongLibraryValueCountsAsUnreadable)
-{
-    AddAgent("dorure60", "C:\\DORURE\\dorure60.dll");
-    std::string longPath = "D:\\" + std::string(300, 'L') + "\\x.dll";
-    AddAgent("long", longPath.c_str());
-    char directory[256] = "";
-    EXPECT_FALSE(FindOtherAgentDirectory(directory)) << "never copied past the buffer";
+    AddAgent("binary", NULL);
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\binary",
+                                           0, KEY_SET_VALUE, &key));
+    RegSetValueExA(key, "dll", 0, REG_BINARY, (const BYTE *)"D:\\B\\b.dll", 11);
+    RegCloseKey(key);
+    char directory[256] = "", unknown[256] = "";
+    EXPECT_EQ(OtherAgentUnknown, FindOtherAgentDirectory(directory, unknown));
+    EXPECT_STREQ("binary", unknown);
 }
 
 TEST_F(RemovalRules, ImagePathWriterNeedsTheServiceKey)
@@ -110,6 +136,37 @@ TEST_F(RemovalRules, MissingNotesFileKeepsTheDirectory)
     EXPECT_FALSE(DeleteAgentFiles(1));
     EXPECT_TRUE(robot::FileExists("C:\\rmtest"));
     RemoveDirectoryA("C:\\rmtest");
+}
+
+// One row per way a service's ImagePath can be written.
+TEST(ServiceProgramPath, IsWhatTheServiceManagerWouldRun)
+{
+    const std::string overlong = "C:\\" + std::string(300, 'x') + "\\KVASVR.EXE";
+    const struct {
+        std::string imagePath;
+        const char *program;  // NULL: no program can be read from it
+    } rows[] = {
+        {"C:\\DORURE\\KVASVR.EXE", "C:\\DORURE\\KVASVR.EXE"},
+        {"\"C:\\Program Files\\Agent\\KVASVR.EXE\"", "C:\\Program Files\\Agent\\KVASVR.EXE"},
+        {"\"C:\\DORURE\\KVASVR.EXE\" -service \"x\"", "C:\\DORURE\\KVASVR.EXE"},
+        {"  \"C:\\DORURE\\KVASVR.EXE\"", "C:\\DORURE\\KVASVR.EXE"},
+        {"C:\\DORURE\\KVASVR.EXE -log C:\\TEMP\\x", "C:\\DORURE\\KVASVR.EXE"},
+        {"C:\\Program Files\\Agent\\kvasvr.Exe", "C:\\Program Files\\Agent\\kvasvr.Exe"},
+        {"C:\\DORURE\\AGENT.EXEC\\KVASVR.EXE", "C:\\DORURE\\AGENT.EXEC\\KVASVR.EXE"},
+        {"KVASVR.EXE", "KVASVR.EXE"},
+        {"\"C:\\DORURE\\KVASVR.EXE", NULL},
+        {"\"\"", NULL},
+        {"", NULL},
+        {overlong, NULL},
+    };
+    for (const auto &row : rows) {
+        char program[256] = "unchanged";
+        bool read = ServiceProgramOfImagePath(row.imagePath.c_str(), program, sizeof(program));
+        EXPECT_EQ(row.program != NULL, read) << row.imagePath;
+        if (row.program && read) {
+            EXPECT_STREQ(row.program, program) << row.imagePath;
+        }
+    }
 }
 
 }  // namespace

@@ -122,11 +122,12 @@ TEST_F(UnattendedConfig, TrailingBackslashIsKept)
     EXPECT_STREQ("Secret 1", SetupState.SqlPassword);
 }
 
-TEST_F(UnattendedConfig, ValueThatOnlyBeginsWithTheSentinelIsTaken)
+void ExpectFailureRecord(const std::string &description)
 {
-    support::WriteFile(ConfigPath, "[Settings]\r\nInstallPath=cucumber\r\n");
-    ReadUnattendedConfig();
-    EXPECT_STREQ("cucumber\\", SetupState.InstallDir);
+    std::vector<std::string> mif = robot::SplitLines(robot::ReadWholeFile(support::MifPath()));
+    ASSERT_EQ(69u, mif.size()) << "one failure record, not two";
+    EXPECT_EQ("VALUE = \"Failed\"", mif[57]);
+    EXPECT_EQ("VALUE = \"" + description + "\"", mif[65]);
 }
 
 void ExpectConfigurationFailure(const char *content)
@@ -136,10 +137,7 @@ void ExpectConfigurationFailure(const char *content)
     SetupState.RunFlags |= RF_SMS | RF_QUIET;
     CreateStatusMif();
     EXPECT_SETUP_ENDS(ReadUnattendedConfig());
-    std::vector<std::string> mif = robot::SplitLines(robot::ReadWholeFile(support::MifPath()));
-    ASSERT_EQ(69u, mif.size()) << "one failure record, not two";
-    EXPECT_EQ("VALUE = \"Failed\"", mif[57]);
-    EXPECT_EQ("VALUE = \"" + support::LoadText(10011) + " input from file " + ConfigPath + "\"", mif[65]);
+    ExpectFailureRecord(support::LoadText(10011) + " input from file " + ConfigPath);
 }
 
 TEST_F(UnattendedConfig, ExactSentinelCountsAsMissing)
@@ -157,10 +155,75 @@ TEST_F(UnattendedConfig, MissingFileFails)
     ExpectConfigurationFailure(NULL);
 }
 
-TEST_F(UnattendedConfig, InstallPathTooLongForTheFieldFails)
+std::string Format(UINT id, const char *first, int number = 0)
 {
-    std::string content = "[Settings]\r\nInstallPath=C:\\" + std::string(258, 'P') + "\r\n";
-    ExpectConfigurationFailure(content.c_str());
+    char text[1024];
+    std::string format = support::LoadText(id);
+    if (id == 10087)
+        snprintf(text, sizeof(text), format.c_str(), first, ConfigPath);
+    else
+        snprintf(text, sizeof(text), format.c_str(), first, number, ConfigPath);
+    return text;
+}
+
+// One row per distinct reason a value is taken or refused.
+struct ConfigRow {
+    const char *what;
+    std::string settings;  // the [Settings] and [SQL Account Info] lines
+    const char *installDir;  // taken: the directory; NULL when refused
+    std::string description;  // refused: the failure record
+};
+
+TEST_F(UnattendedConfig, ValuesAreTakenWholeOrRefused)
+{
+    const std::string longest(241 - 3, 'P'), longer(242 - 3, 'P');
+    const ConfigRow rows[] = {
+        {"a path that only begins with the sentinel", "InstallPath=C:\\cucumber\r\n", "C:\\cucumber\\", ""},
+        {"a drive's root", "InstallPath=D:\\\r\n", "D:\\", ""},
+        {"the longest path", "InstallPath=C:\\" + longest + "\r\n", "", ""},
+        {"a name without its drive", "InstallPath=cucumber\r\n", NULL, Format(10087, "cucumber")},
+        {"a drive without its root", "InstallPath=C:DORURE\r\n", NULL, Format(10087, "C:DORURE")},
+        {"an unexpanded variable", "InstallPath=%WINDIR%\\DORURE\\\r\n", NULL, Format(10087, "%WINDIR%\\DORURE")},
+        {"a variable inside", "InstallPath=C:\\%USER%\r\n", NULL, Format(10087, "C:\\%USER%")},
+        {"an empty value", "InstallPath=\r\n", NULL, Format(10087, "")},
+        {"an empty component", "InstallPath=C:\\A\\\\B\r\n", NULL, Format(10087, "C:\\A\\\\B")},
+        {"a removable drive", "InstallPath=E:\\AGENT\r\n", NULL, Format(10087, "E:\\AGENT")},
+        {"a network drive", "InstallPath=N:\\AGENT\r\n", NULL, Format(10087, "N:\\AGENT")},
+        {"no such drive", "InstallPath=Q:\\AGENT\r\n", NULL, Format(10087, "Q:\\AGENT")},
+        {"a path too long to be read back", "InstallPath=C:\\" + longer + "\r\n", NULL, Format(10088, "InstallPath", 241)},
+        {"a login longer than its field",
+         "InstallPath=C:\\DORURE\r\n[SQL Account Info]\r\nID=" + std::string(256, 'L') + "\r\n", NULL,
+         Format(10088, "ID", 255)},
+        {"a password longer than its field",
+         "InstallPath=C:\\DORURE\r\n[SQL Account Info]\r\nPassword=" + std::string(300, 'S') + "\r\n", NULL,
+         Format(10088, "Password", 255)},
+    };
+    for (const ConfigRow &row : rows) {
+        SCOPED_TRACE(row.what);
+        support::WriteFile(ConfigPath, "[Settings]\r\n" + row.settings);
+        support::DeleteMif();
+        if (row.installDir) {
+            SetupState.RunFlags &= ~(RF_SMS | RF_QUIET);
+            ReadUnattendedConfig();
+            std::string expected = row.installDir[0] ? row.installDir : "C:\\" + longest + "\\";
+            EXPECT_EQ(expected, SetupState.InstallDir);
+            continue;
+        }
+        SetupState.RunFlags |= RF_SMS | RF_QUIET;
+        CreateStatusMif();
+        EXPECT_SETUP_ENDS(ReadUnattendedConfig());
+        ExpectFailureRecord(row.description.substr(0, 255));
+    }
+}
+
+TEST_F(UnattendedConfig, LoginAndPasswordOfTheLongestLengthAreTaken)
+{
+    std::string login(255, 'L'), password(255, 'S');
+    support::WriteFile(ConfigPath, "[Settings]\r\nInstallPath=C:\\DORURE\r\n[SQL Account Info]\r\nID=" + login +
+                                       "\r\nPassword=" + password + "\r\n");
+    ReadUnattendedConfig();
+    EXPECT_EQ(login, SetupState.SqlLogin);
+    EXPECT_EQ(password, SetupState.SqlPassword);
 }
 
 }  // namespace

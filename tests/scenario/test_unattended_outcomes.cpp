@@ -1,0 +1,385 @@
+/*
+ * What an unattended run tells SMS, one row per machine state: the run ends
+ * on its own within its bound, without a window that waits for an answer,
+ * its status record is true, and what it must not touch is still there.
+ */
+#include <gtest/gtest.h>
+
+#include <stdarg.h>
+#include <stdio.h>
+
+#include <functional>
+#include <string>
+
+#include "scenario/machine_state.h"
+#include "scenario/scenario_support.h"
+
+using namespace scenario;
+
+namespace {
+
+const char Services[] = "SYSTEM\\CurrentControlSet\\Services\\";
+const char OtherAgentKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\exchange";
+const char OtherDirectory[] = "D:\\OTHER";
+const DWORD RunLimitMs = 60000;
+// A stop is waited for 30 seconds at most; the rest is the run itself.
+const DWORD StopLimitRunMs = 75000;
+
+std::string Format(UINT id, ...)
+{
+    char text[1024];
+    va_list args;
+    va_start(args, id);
+    vsnprintf(text, sizeof(text), LoadText(id).c_str(), args);
+    va_end(args);
+    return text;
+}
+
+void SetRegistry(const std::string &keyPath, const char *name, DWORD type, const void *data, DWORD size)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+                                             &key, NULL));
+    RegSetValueExA(key, name, 0, type, (const BYTE *)data, size);
+    RegCloseKey(key);
+}
+
+void SetText(const std::string &keyPath, const char *name, DWORD type, const std::string &text)
+{
+    SetRegistry(keyPath, name, type, text.c_str(), (DWORD)text.size() + 1);
+}
+
+void SetDword(const std::string &keyPath, const char *name, DWORD number)
+{
+    SetRegistry(keyPath, name, REG_DWORD, &number, sizeof(number));
+}
+
+// The machine a row starts from, and what the row's checks look at.
+class Machine {
+public:
+    std::string distribution = robot::DistDirectory();
+    HANDLE held = INVALID_HANDLE_VALUE;
+    SC_HANDLE heldManager = NULL, heldService = NULL;
+
+    void Install()
+    {
+        robot::SetupRun run;
+        ASSERT_TRUE(robot::StartSetup(run, robot::DistDirectory(), "SMSINSTALL"));
+        ASSERT_EQ(0u, robot::WaitForExit(run, RunLimitMs));
+        robot::Finish(run);
+        ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+        ForgetEarlierRuns();
+    }
+    void Distribution(const std::string &directory, const std::vector<std::string> &leaveOut = {})
+    {
+        distribution = CopyDistribution(directory, leaveOut);
+    }
+    void Configuration(const std::string &directory, const std::string &content)
+    {
+        Distribution(directory, {"SETUP.ICF"});
+        WriteTextFile(directory + "\\SETUP.ICF", content);
+    }
+    void OtherAgent(const std::string &library)
+    {
+        CreateDirectoryA(OtherDirectory, NULL);
+        WriteTextFile(std::string(OtherDirectory) + "\\exagent.dll", "the other agent's library");
+        SetText(OtherAgentKey, "dll", REG_SZ, library);
+        SetText(OtherAgentKey, "user", REG_SZ, "other");
+    }
+    void Hold(const std::string &path)
+    {
+        held = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held) << path;
+    }
+    // An open handle keeps a deleted service marked for deletion.
+    void HoldService(const char *name)
+    {
+        heldManager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+        heldService = OpenServiceA(heldManager, name, SERVICE_ALL_ACCESS);
+        ASSERT_NE(nullptr, heldService) << name;
+    }
+    void RestartWithStopBehaviour(DWORD behaviour)
+    {
+        SetDword(std::string(Services) + "KvaRpcService\\Parameters", "StopBehaviour", behaviour);
+        SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+        SC_HANDLE service = OpenServiceA(manager, "KvaRpcService", SERVICE_ALL_ACCESS);
+        SERVICE_STATUS status;
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        machine::WaitForServiceState("KvaRpcService", SERVICE_STOPPED, 10000);
+        StartServiceA(service, 0, NULL);
+        CloseServiceHandle(service);
+        CloseServiceHandle(manager);
+        ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+    }
+    void Release()
+    {
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        held = INVALID_HANDLE_VALUE;
+        if (heldService)
+            CloseServiceHandle(heldService);
+        if (heldManager)
+            CloseServiceHandle(heldManager);
+        heldService = NULL;
+        heldManager = NULL;
+    }
+};
+
+std::string ImagePath(const char *service)
+{
+    std::string data = machine::ReadValue(std::string(Services) + service, "ImagePath").data;
+    return data.empty() ? data : data.substr(0, data.size() - 1);
+}
+
+void ExpectNothingRemoved()
+{
+    EXPECT_TRUE(machine::KeyExists(machine::ConfigKey));
+    for (const std::string &name : machine::DistributionFiles())
+        EXPECT_TRUE(robot::FileExists("C:\\DORURE\\" + name)) << name;
+    EXPECT_TRUE(machine::QueryService("KvaRpcService").exists);
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000))
+        << "the service the run stopped runs again";
+}
+
+void ExpectNothingInstalled()
+{
+    EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
+    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+    EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
+}
+
+struct OutcomeRow {
+    const char *name;
+    const char *arguments;
+    std::function<void(Machine &)> prepare;
+    const char *status;
+    // The description starts with this text.
+    std::function<std::string()> description;
+    std::function<void()> expectAfter;
+    DWORD limitMs;
+};
+
+// The row's name stands for it in the test's name and in messages.
+void PrintTo(const OutcomeRow &row, std::ostream *os)
+{
+    *os << row.name;
+}
+
+const std::string LongLibrary = "D:\\" + std::string(300, 'L') + "\\exagent.dll";
+const std::string LongPassword = "Sesame" + std::string(300, 's');
+// A distribution directory of 246 characters: the path of SETUP.ICF in it
+// would have 256, one more than its field holds.
+const std::string DeepDirectory = "C:\\deep\\" + std::string(120, 'd') + "\\" + std::string(117, 'e');
+
+const OutcomeRow Rows[] = {
+    {"SetupInfMissing", "SMSINSTALL", [](Machine &m) { m.Distribution("C:\\noinf", {"setup.inf"}); },
+     "Failed", [] { return Format(10085, "C:\\noinf\\"); }, ExpectNothingInstalled, RunLimitMs},
+    {"ResourceLibraryMissing", "SMSINSTALL", [](Machine &m) { m.Distribution("C:\\nores", {"HFNTSET.DLL"}); },
+     "Failed", [] { return std::string("Faild to load HFNTSET.DLL"); }, ExpectNothingInstalled, RunLimitMs},
+    {"ServiceThatNeverStops", "SMSINSTALL",
+     [](Machine &m) {
+         m.Install();
+         m.RestartWithStopBehaviour(4);
+     },
+     "Failed", [] { return Format(10089, "KvaRpcService", 30); },
+     [] {
+         EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing was changed";
+         EXPECT_TRUE(LogHas(Format(10089, "KvaRpcService", 30)));
+     },
+     StopLimitRunMs},
+    {"ServiceThatRefusesToStop", "SMSINSTALL",
+     [](Machine &m) {
+         m.Install();
+         m.RestartWithStopBehaviour(2);
+     },
+     "Failed", [] { return Format(10089, "KvaRpcService", 30); },
+     [] {
+         EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::QueryService("KvaRpcService").state);
+         EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing is replaced under a running program";
+     },
+     RunLimitMs},
+    {"RelativeInstallPath", "SMSINSTALL",
+     [](Machine &m) { m.Configuration("C:\\relpath", "[Settings]\r\nInstallPath=DORURE\r\n"); }, "Failed",
+     [] { return Format(10087, "DORURE", "C:\\relpath\\SETUP.ICF"); }, ExpectNothingInstalled, RunLimitMs},
+    {"PasswordTooLong", "SMSINSTALL",
+     [](Machine &m) {
+         m.Configuration("C:\\longpw", "[Settings]\r\nInstallPath=C:\\DORURE\r\n[SQL Account Info]\r\nPassword=" +
+                                           LongPassword + "\r\n");
+     },
+     "Failed", [] { return Format(10088, "Password", 255, "C:\\longpw\\SETUP.ICF"); },
+     [] {
+         ExpectNothingInstalled();
+         EXPECT_EQ(std::string::npos, robot::ReadWholeFile(MifPath()).find("Sesame")) << "no password text";
+         EXPECT_EQ(std::string::npos, robot::ReadWholeFile(LogPath).find("Sesame")) << "no password text";
+     },
+     RunLimitMs},
+    {"DistributionTooDeep", "SMSINSTALL",
+     [](Machine &m) {
+         CreateDirectoryA("C:\\deep", NULL);
+         CreateDirectoryA(("C:\\deep\\" + std::string(120, 'd')).c_str(), NULL);
+         m.Distribution(DeepDirectory);
+     },
+     "Failed", [] { return LoadText(10086); },
+     [] {
+         ExpectNothingInstalled();
+         RemoveDirectoryTree("C:\\deep");
+     },
+     RunLimitMs},
+    {"FailedReinstallStartsTheServiceAgain", "SMSINSTALL",
+     [](Machine &m) {
+         m.Install();
+         m.Hold("C:\\DORURE\\dorure60.dll");
+     },
+     "Failed", [] { return LoadText(1024); },
+     [] {
+         EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+         EXPECT_TRUE(LogHas("Setup started the service KvaRpcService again."));
+     },
+     RunLimitMs},
+    {"ServiceNotCreated", "SMSINSTALL",
+     [](Machine &m) {
+         m.Install();
+         m.HoldService("KvaRpcService");
+     },
+     "Failed", [] { return LoadText(10003) + " SQL ZEduziz : 1072"; },
+     [] { EXPECT_FALSE(LogHas(LoadText(10076))) << "no start is offered without a service"; }, RunLimitMs},
+    {"OtherAgentsLibraryUnreadable", "SMSUNINSTALL",
+     [](Machine &m) {
+         m.Install();
+         m.OtherAgent(LongLibrary);
+     },
+     "Failed", [] { return Format(10091, "C:\\DORURE", "exchange"); },
+     [] {
+         EXPECT_TRUE(machine::QueryService("KvaRpcService").exists) << "the other agent may need it";
+         EXPECT_TRUE(robot::FileExists("C:\\DORURE\\KVASVR.EXE"));
+         EXPECT_TRUE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
+         EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "this agent's own key goes";
+     },
+     RunLimitMs},
+    {"OwnLibraryNotAString", "SMSUNINSTALL",
+     [](Machine &m) {
+         m.Install();
+         SetDword(machine::ConfigKey, "dll", 1);
+     },
+     "Failed", [] { return LoadText(10090); }, ExpectNothingRemoved, RunLimitMs},
+    {"OwnLibraryWithoutDirectory", "SMSUNINSTALL",
+     [](Machine &m) {
+         m.Install();
+         SetText(machine::ConfigKey, "dll", REG_SZ, "dorure60.dll");
+     },
+     "Failed", [] { return LoadText(10090); }, ExpectNothingRemoved, RunLimitMs},
+    {"QuotedImagePathWithArguments", "SMSUNINSTALL",
+     [](Machine &m) {
+         m.Install();
+         SetText(std::string(Services) + "KvaRpcService", "ImagePath", REG_EXPAND_SZ,
+                 "\"C:\\DORURE\\KVASVR.EXE\" -service");
+     },
+     "Success", [] { return std::string(); },
+     [] {
+         EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+         EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
+     },
+     RunLimitMs},
+    {"ImagePathWithoutDirectory", "SMSUNINSTALL",
+     [](Machine &m) {
+         m.Install();
+         SetText(std::string(Services) + "KvaRpcService", "ImagePath", REG_EXPAND_SZ, "KVASVR.EXE");
+     },
+     "Failed", [] { return Format(10092, "KvaRpcService", "KVASVR.EXE"); },
+     [] {
+         EXPECT_TRUE(machine::QueryService("KvaRpcService").exists) << "a service it cannot place stays";
+         EXPECT_FALSE(robot::FileExists("C:\\DORURE\\dorure60.dll"));
+     },
+     RunLimitMs},
+    {"ImagePathNotAString", "SMSUNINSTALL",
+     [](Machine &m) {
+         m.Install();
+         SetDword(std::string(Services) + "KvaRpcService", "ImagePath", 7);
+     },
+     "Failed", [] { return LoadText(10065); }, ExpectNothingRemoved, RunLimitMs},
+    {"AgentFileHeldOpen", "SMSUNINSTALL",
+     [](Machine &m) {
+         m.Install();
+         m.Hold("C:\\DORURE\\dorure60.dll");
+     },
+     "Failed", [] { return Format(10095, 1, "dorure60.dll", ERROR_SHARING_VIOLATION, "C:\\DORURE"); },
+     [] { EXPECT_FALSE(robot::FileExists("C:\\DORURE\\dorure60.wri")) << "the rest goes"; }, RunLimitMs},
+    {"HandOverToAnAgentWithoutServiceProgram", "SMSUNINSTALL",
+     [](Machine &m) {
+         m.Install();
+         m.OtherAgent("D:\\OTHER\\exagent.dll");
+     },
+     "Success", [] { return std::string(); },
+     [] {
+         EXPECT_EQ("D:\\OTHER\\kvasvr.exe", ImagePath("KvaRpcService"));
+         EXPECT_EQ(robot::ReadWholeFile(robot::DistDirectory() + "\\KVASVR.EXE"),
+                   robot::ReadWholeFile("D:\\OTHER\\kvasvr.exe"))
+             << "the services' program went with them";
+         EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
+     },
+     RunLimitMs},
+};
+
+class UnattendedOutcome : public ::testing::TestWithParam<OutcomeRow> {
+protected:
+    void SetUp() override { Clean(); }
+    void TearDown() override
+    {
+        robot::Finish(run_);
+        machine_.Release();
+        Clean();
+    }
+    static void Clean()
+    {
+        machine::CleanMachine();
+        RemoveDirectoryTree(OtherDirectory);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(Services) + "KvaRpcService\\Parameters").c_str());
+    }
+    // No quiet run may wait for anybody: a window left open names the fault.
+    void RunToItsEnd(const OutcomeRow &row)
+    {
+        ASSERT_TRUE(robot::StartSetup(run_, machine_.distribution, row.arguments));
+        DWORD code = robot::WaitForExit(run_, row.limitMs);
+        if (code == STILL_ACTIVE) {
+            std::string windows;
+            for (HWND window : robot::ProcessWindows(run_.process.dwProcessId))
+                windows += " [" + robot::WindowText(window) + ": " + robot::MessageBoxText(window) + "]";
+            FAIL() << "setup still runs after " << row.limitMs << " ms;" << windows;
+        }
+        EXPECT_EQ(0u, code);
+        machine_.Release();
+    }
+    robot::SetupRun run_;
+    Machine machine_;
+};
+
+TEST_P(UnattendedOutcome, StatusIsTrueAndOthersKeepTheirs)
+{
+    const OutcomeRow &row = GetParam();
+    ASSERT_NO_FATAL_FAILURE(row.prepare(machine_));
+    std::string otherKey = machine::KeySnapshot(OtherAgentKey);
+    // A hand-over may bring the services' program; nothing else changes there.
+    std::string otherFiles = machine::DirectorySnapshot(OtherDirectory, "kvasvr.exe");
+
+    ASSERT_NO_FATAL_FAILURE(RunToItsEnd(row));
+
+    std::vector<std::string> mif = MifLines();
+    ASSERT_EQ(69u, mif.size()) << "one status record";
+    EXPECT_EQ(std::string("VALUE = \"") + row.status + "\"", mif[57]);
+    std::string description = mif[65].substr(9, mif[65].size() - 10);
+    std::string expected = row.description().substr(0, 255);
+    if (expected.empty())
+        EXPECT_EQ("", description);
+    else
+        EXPECT_EQ(0u, description.find(expected)) << "expected it to start with \"" << expected << "\", got \""
+                                                  << description << "\"";
+    EXPECT_LE(description.size(), 255u) << "the description attribute is a STRING(255)";
+    EXPECT_EQ(otherKey, machine::KeySnapshot(OtherAgentKey)) << "another agent's registration";
+    EXPECT_EQ(otherFiles, machine::DirectorySnapshot(OtherDirectory, "kvasvr.exe")) << "another agent's files";
+    row.expectAfter();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, UnattendedOutcome, ::testing::ValuesIn(Rows),
+                         [](const ::testing::TestParamInfo<OutcomeRow> &info) { return info.param.name; });
+
+}  // namespace

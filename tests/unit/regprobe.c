@@ -1,0 +1,1 @@
+/* Exports only: see regprobe.def. */
