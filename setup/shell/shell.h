@@ -4,12 +4,12 @@
 
 #include <windows.h>
 
+#include "product.h"
+
 #define SETUP_MUTEX_NAME   "HoldfastSetupAppInstMutex"
 #define SETUP_TITLE_PREFIX "Ziradu Vored ade ZI ZER Ivizuz"
 #define SETUP_LOG_PATH     "C:\\SETUPKVA.LOG"
 #define SETUP_CONFIG_NAME  "SETUP.ICF"
-#define SETUP_PRODUCT_NAME "Zezerero Ruvez ari Ziruvidor EVO Dozoro 6.0"
-#define SETUP_PRODUCT_VERSION "2.0"
 
 int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 void ParseSetupCommandLine(LPSTR commandLine);

@@ -7,9 +7,7 @@
 #include "setup/toolkit/toolkit.h"
 #include "setup/unattended/unattended.h"
 
-static const char AboutText[] =
-    "Setup of the Zezerero Ruvez ari Ziruvidor EVO Dozoro 6.0, version 2.0.\r\n"
-    "Copyright (c) 2026 Tamarack Software Inc. All rights reserved.";
+static const char AboutText[] = "Setup of the " PRODUCT_NAME ", version " PRODUCT_VERSION ".\r\n" PRODUCT_COPYRIGHT;
 
 int InitializeToolkit(LPCSTR commandLine)
 {

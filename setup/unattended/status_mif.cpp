@@ -18,7 +18,7 @@ static const char MifHeader[] =
     "ACCESS = READ-ONLY\r\n"
     "STORAGE = SPECIFIC\r\n"
     "TYPE = STRING(100)\r\n"
-    "VALUE = \"Tamarack Software Inc.\"\r\n"
+    "VALUE = \"" PRODUCT_PUBLISHER "\"\r\n"
     "END ATTRIBUTE\r\n"
     "START ATTRIBUTE\r\n"
     "NAME = \"Product\"\r\n"
@@ -126,7 +126,7 @@ bool CreateStatusMif(void)
     MifWriter writer;
     if (!OpenMifWriter(CREATE_ALWAYS, &writer))
         return false;
-    wnsprintfA(writer.buffer, MIF_BUFFER_SIZE, MifHeader, SETUP_PRODUCT_NAME, SETUP_PRODUCT_VERSION);
+    wnsprintfA(writer.buffer, MIF_BUFFER_SIZE, MifHeader, PRODUCT_NAME, PRODUCT_VERSION);
     CloseMifWriter(&writer);
     return true;
 }

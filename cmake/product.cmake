@@ -1,0 +1,29 @@
+# The product's facts, in one place: the version information of every
+# binary, the program's texts of the status MIF and of Programs and
+# Features, and the SMS package definition all take them from here.
+set(PRODUCT_NAME "Zezerero Ruvez ari Ziruvidor EVO Dozoro 6.0")
+set(PRODUCT_VERSION "2.0")
+set(PRODUCT_BUILD "061")
+set(PRODUCT_PUBLISHER "Tamarack Software Inc.")
+set(PRODUCT_COPYRIGHT "Copyright (C) 2026 Tamarack Software Inc. All rights reserved.")
+# FILEVERSION and PRODUCTVERSION: major, minor, build, 0.
+set(PRODUCT_VERSION_NUMBERS "2,0,61,0")
+string(REPLACE "," "." PRODUCT_VERSION_DOTTED "${PRODUCT_VERSION_NUMBERS}")
+
+configure_file(${CMAKE_CURRENT_LIST_DIR}/product.h.in ${CMAKE_BINARY_DIR}/generated/product.h @ONLY)
+include_directories(${CMAKE_BINARY_DIR}/generated)
+
+# Version information for one binary of the distribution.
+function(add_version_info target file_name description)
+  get_target_property(kind ${target} TYPE)
+  if(kind STREQUAL "EXECUTABLE")
+    set(VERSION_FILE_TYPE VFT_APP)
+  else()
+    set(VERSION_FILE_TYPE VFT_DLL)
+  endif()
+  set(VERSION_FILE_NAME ${file_name})
+  set(VERSION_DESCRIPTION ${description})
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
