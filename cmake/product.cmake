@@ -6,9 +6,17 @@ set(PRODUCT_VERSION "2.0")
 set(PRODUCT_BUILD "061")
 set(PRODUCT_PUBLISHER "Tamarack Software Inc.")
 set(PRODUCT_COPYRIGHT "Copyright (C) 2026 Tamarack Software Inc. All rights reserved.")
+# The status MIF in the Windows directory: this name and ".MIF".
+set(PRODUCT_MIF_NAME "DORURE60")
+# Its entry in Programs and Features, below ...\CurrentVersion\Uninstall.
+set(PRODUCT_UNINSTALL_KEY "Dorure60Agent")
 # FILEVERSION and PRODUCTVERSION: major, minor, build, 0.
 set(PRODUCT_VERSION_NUMBERS "2,0,61,0")
 string(REPLACE "," "." PRODUCT_VERSION_DOTTED "${PRODUCT_VERSION_NUMBERS}")
+
+if(CMAKE_SCRIPT_MODE_FILE)
+  return()
+endif()
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/product.h.in ${CMAKE_BINARY_DIR}/generated/product.h @ONLY)
 include_directories(${CMAKE_BINARY_DIR}/generated)

@@ -121,6 +121,7 @@
 #define IDS_SERVICE_NOT_RESTARTED  10097
 #define IDS_MORE_PROBLEMS          10098
 #define IDS_SHORTCUT_LEFT          10099
+#define IDS_REMOVAL_NOT_REGISTERED 10100
 /* The library's own: the licence dialog could not find its text. */
 #define IDS_LICENSE_UNAVAILABLE    10084
 

@@ -140,6 +140,9 @@ TK_INS VOID WINAPI SetCopyMode(int mode);
  * COSTS (bytes the copy needs on that drive), NEEDED (bytes missing beyond
  * the free space). Answers the total cost, or a negative value on failure. */
 TK_INS LONG WINAPI LcbGetCopyListCost(LPCSTR extrasList, LPCSTR costsList, LPCSTR neededList);
+/* The sizes the .inf lists for every file of the copy list, in bytes: what
+ * the files take, whatever is already on the disk. */
+TK_INS LONGLONG WINAPI LcbGetCopyListSize(void);
 /* Copies the list with the progress gauge: 0 done, 48 the user quit,
  * otherwise the Win32 error of the first file that failed. */
 TK_INS int WINAPI GrcCopyFilesInCopyList(HINSTANCE instance);

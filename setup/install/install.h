@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "product.h"
+
 #define AGENT_CONFIG_ROOT   "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion"
 #define AGENT_KEY_CLASS     "TSIData"
 #define AGENT_PRODUCT_CODE  37
@@ -30,6 +32,23 @@ extern "C" DWORD WINAPI UnregisterAgentProduct(void);
 
 extern const char *const AgentServiceNames[2];
 extern const UINT AgentServiceTitleIds[2];
+
+/* Programs and Features: the entry, and the copy of setup its removal
+ * command runs, kept outside the agent's directory. */
+#define UNINSTALL_ENTRY_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" PRODUCT_UNINSTALL_KEY
+#define REMOVAL_COPY_FILE_COUNT 9
+extern const char *const RemovalCopyFiles[REMOVAL_COPY_FILE_COUNT];
+bool GetRemovalCopyDirectory(LPSTR directory, int size);
+bool GetProgramDirectory(LPSTR directory, int size);
+bool RunsFromRemovalCopy(void);
+bool CopyRemovalFiles(LPCSTR from, LPCSTR to);
+bool DeleteRemovalFiles(LPCSTR directory);
+bool KeepRemovalCopy(void);
+void DeleteRemovalCopyNow(void);
+void RemoveRemovalCopy(void);
+DWORD WriteUninstallEntry(LPCSTR copyDirectory);
+void RegisterForRemoval(void);
+void RemoveRegistrationForRemoval(void);
 
 /* The program path of a service: what the service manager runs. */
 bool ServiceProgramOfImagePath(LPCSTR imagePath, LPSTR program, int size);

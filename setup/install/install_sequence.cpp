@@ -102,6 +102,10 @@ void InstallAgent(void)
     // back what it can.
     if (!RunHasFailed())
         SetupState.StoppedServices = 0;
+    // Only a working agent is offered for removal in Programs and Features;
+    // a failed reinstall keeps the entry of the earlier one.
+    if (!RunHasFailed())
+        RegisterForRemoval();
 
     cursor = HShowWaitCursor();
     SetActiveWindow(SetupState.FrameWindow);

@@ -80,6 +80,8 @@ void ParseSetupCommandLine(LPSTR commandLine)
         } else if (strncmp(token, "SMSUNINSTALL", 12) == 0) {
             SetupState.RunFlags |= RF_SMS | RF_QUIET | RF_UNINSTALL;
             CreateStatusMif();
+        } else if (strncmp(token, "REMOVE", 6) == 0) {
+            SetupState.RemoveOnly = 1;
         }
     }
 }

@@ -8,6 +8,11 @@ static const char MissingResourceLibrary[] = "Faild to load HFNTSET.DLL";
 int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
 {
     ResetSetupState();
+    if (!commandLine)
+        commandLine = (LPSTR) "";
+    if (HandOffFromRemovalCopy(commandLine))
+        return 0;
+    TakeHandOff(commandLine);
     SetupState.ProgramInstance = instance;
 
     SetupState.ResourceLibrary = LoadLibraryA("HFNTSET.DLL");

@@ -47,6 +47,29 @@ static void RunRemovalRoad(void)
     EndRoad();
 }
 
+// Started from Programs and Features: the wizard's removal question, then the
+// removal, without the pages.
+static void RunRemoveOnlyRoad(void)
+{
+    if (!ReadPreviousInstallation()) {
+        // An entry that outlived its agent goes, with its copy of setup.
+        RemoveRegistrationForRemoval();
+        LoadSetupString(IDS_REMOVE_NOT_INSTALLED, SetupState.Scratch, 256);
+        ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, SetupState.Scratch);
+        EndRoad();
+        return;
+    }
+    LoadSetupString(IDS_REMOVE_QUESTION, SetupState.Scratch, 256);
+    // Asked directly, as on the welcome page: the question is no message for the log.
+    if (MessageBoxA(SetupState.FrameWindow, SetupState.Scratch, "Setup", MB_YESNO | MB_ICONQUESTION) != IDYES ||
+        !StopRunningAgentServices()) {
+        EndRoad();
+        return;
+    }
+    SetupState.RunFlags |= RF_UNINSTALL;
+    RunRemovalRoad();
+}
+
 enum WizardStep { StepDestination, StepAccount, StepConfirm };
 
 static void RunInteractiveRoad(void)
@@ -89,6 +112,8 @@ int RunSetupSequence(void)
 {
     if (SetupState.RunFlags & (RF_UNATTENDED | RF_SMS))
         RunUnattendedRoad();
+    else if (SetupState.RemoveOnly)
+        RunRemoveOnlyRoad();
     else
         RunInteractiveRoad();
     return 0;

@@ -106,8 +106,17 @@ struct SetupStateRecord {
      * this text as its failure instead of a success. */
     char RunFailure[256];
     int RunFailureCount;
+    /* This process does a removal handed to it by the program that runs
+     * from the kept removal copy; RemovalCopyDone: the copy is to go. */
+    int RemovalHandOff;
+    int RemovalCopyDone;
+    HANDLE HandOffDone;
+    HANDLE HandOffParent;
+
     /* Why ConfigFile was left empty (a string id), 0 when it was not. */
     UINT ConfigFileRefusal;
+    /* Started from Programs and Features: the removal alone. */
+    int RemoveOnly;
 
     /* Destination page */
     int DestinationFirstDisplay;

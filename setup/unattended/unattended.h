@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
-#define MIF_FILE_NAME "\\DORURE60.MIF"
+#include "product.h"
+
+#define MIF_FILE_NAME "\\" PRODUCT_MIF_NAME ".MIF"
 #define MIF_BUFFER_SIZE 2500
 /* The description attribute is a STRING(255). */
 #define MIF_DESCRIPTION_SIZE 256

@@ -271,6 +271,27 @@ static void NoteFilesLeft(const FilesLeft &left)
     NoteRunFailure(format, left.count, left.first + 1, left.firstError, SetupState.InstallDir);
 }
 
+// Files copied from a CD-ROM or a read-only share may carry the read-only
+// attribute; a file of setup's own goes all the same. The attribute comes
+// back when the file still cannot be deleted.
+bool DeleteSetupFile(LPCSTR path)
+{
+    if (DeleteFileA(path))
+        return true;
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesA(path);
+    bool readOnly = error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+                    (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (readOnly && SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        if (DeleteFileA(path))
+            return true;
+        error = GetLastError();
+        SetFileAttributesA(path, attributes);
+    }
+    SetLastError(error);
+    return false;
+}
+
 bool DeleteAgentFiles(int removeAllFiles)
 {
     bool keepDirectory = false;
@@ -279,7 +300,7 @@ bool DeleteAgentFiles(int removeAllFiles)
         if (file.onlyWithAll && removeAllFiles != 1)
             continue;
         char path[REMOVAL_PATH_SIZE + 16];
-        bool deleted = JoinPath(path, SetupState.InstallDir, file.name) && DeleteFileA(path);
+        bool deleted = JoinPath(path, SetupState.InstallDir, file.name) && DeleteSetupFile(path);
         if (deleted)
             continue;
         DWORD error = GetLastError();

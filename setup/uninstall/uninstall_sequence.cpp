@@ -78,4 +78,5 @@ void UninstallAgent(void)
         ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONHAND, SetupState.Scratch);
     }
     RemoveProgramManagerItem();
+    RemoveRegistrationForRemoval();
 }

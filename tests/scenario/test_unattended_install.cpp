@@ -42,12 +42,50 @@ protected:
     robot::SetupRun run_;
 };
 
+std::string PackageDefinition(const char *section, const char *key)
+{
+    char value[512] = "";
+    GetPrivateProfileStringA(section, key, "(missing)", value, sizeof(value),
+                             (robot::DistDirectory() + "\\DORURE60.SMS").c_str());
+    return value;
+}
+
+std::string MifValue(const std::string &line)
+{
+    return line.size() > 10 ? line.substr(9, line.size() - 10) : "";
+}
+
+// SMS matches a status file to its package by these fields: one letter
+// off, and every run of the package would show as never reported.
+void ExpectPackageDefinitionMatches(const std::vector<std::string> &mif)
+{
+    ASSERT_EQ(69u, mif.size());
+    EXPECT_EQ("2.0", PackageDefinition("PDF", "Version"));
+    std::string mifName = MifPath().substr(MifPath().rfind('\\') + 1);
+    EXPECT_EQ(mifName, PackageDefinition("Package Definition", "MIFFileName") + ".MIF");
+    EXPECT_EQ(MifValue(mif[20]), PackageDefinition("Package Definition", "MIFName"));
+    EXPECT_EQ(MifValue(mif[28]), PackageDefinition("Package Definition", "MIFVersion"));
+    EXPECT_EQ(MifValue(mif[12]), PackageDefinition("Package Definition", "MIFPublisher"));
+    EXPECT_EQ(MifValue(mif[20]), PackageDefinition("Package Definition", "Name"));
+    EXPECT_EQ("SMS Install, SMS Uninstall", PackageDefinition("Package Definition", "Programs"));
+    const struct {
+        const char *program, *commandLine;
+    } programs[] = {{"SMS Install", "setup.exe SMSINSTALL"}, {"SMS Uninstall", "setup.exe SMSUNINSTALL"}};
+    for (const auto &program : programs) {
+        EXPECT_EQ(program.commandLine, PackageDefinition(program.program, "CommandLine"));
+        EXPECT_EQ("True", PackageDefinition(program.program, "AdminRightsRequired")) << program.program;
+        EXPECT_EQ("False", PackageDefinition(program.program, "UserInputRequired")) << program.program;
+        EXPECT_EQ("AnyUserStatus", PackageDefinition(program.program, "CanRunWhen")) << program.program;
+    }
+}
+
 TEST_F(UnattendedInstall, SmsInstallOnAFreshMachine)
 {
     ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
     machine::ExpectInstalledAgent("C:\\DORURE\\", "sa", "");
     ExpectStatus("Success", "");
     EXPECT_TRUE(LogHas(LoadText(10076))) << "the start offer is logged, though not asked";
+    ExpectPackageDefinitionMatches(MifLines());
 }
 
 TEST_F(UnattendedInstall, ConfigurationFileWithOnlyTheDirectory)

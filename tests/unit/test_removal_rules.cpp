@@ -113,6 +113,27 @@ TEST_F(RemovalRules, FilesAreDeletedAndTheDirectoryWithThem)
     EXPECT_FALSE(robot::FileExists("C:\\rmtest"));
 }
 
+TEST_F(RemovalRules, ReadOnlyAgentFilesGoAndForeignOnesStay)
+{
+    CreateDirectoryA("C:\\rmtest", NULL);
+    const char *names[] = {"dorure60.dll", "dorure60.wri", "kvasvr.exe", "notes-of-the-admin.txt"};
+    for (const char *name : names) {
+        std::string path = std::string("C:\\rmtest\\") + name;
+        support::WriteFile(path, "x");
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    lstrcpyA(SetupState.InstallDir, "C:\\rmtest");
+    EXPECT_TRUE(DeleteAgentFiles(1));
+    EXPECT_FALSE(robot::FileExists("C:\\rmtest\\dorure60.dll")) << "read-only, but the agent's";
+    EXPECT_FALSE(robot::FileExists("C:\\rmtest\\kvasvr.exe"));
+    EXPECT_EQ((DWORD)FILE_ATTRIBUTE_READONLY,
+              GetFileAttributesA("C:\\rmtest\\notes-of-the-admin.txt") & FILE_ATTRIBUTE_READONLY)
+        << "nothing else is touched";
+    SetFileAttributesA("C:\\rmtest\\notes-of-the-admin.txt", FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA("C:\\rmtest\\notes-of-the-admin.txt");
+    RemoveDirectoryA("C:\\rmtest");
+}
+
 TEST_F(RemovalRules, SharedFilesStayWhenNotAllAreRemoved)
 {
     CreateDirectoryA("C:\\rmtest", NULL);

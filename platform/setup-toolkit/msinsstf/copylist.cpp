@@ -149,4 +149,12 @@ TK_INS BOOL WINAPI FAddSectionFilesToCopyList(LPCSTR section, LPCSTR sourceDir, 
     }
 }
 
+TK_INS LONGLONG WINAPI LcbGetCopyListSize(void)
+{
+    unsigned long long total = 0;
+    for (const CopyItem& item : g_items)
+        total += item.size;
+    return total > 0x7FFFFFFFFFFFFFFFULL ? 0x7FFFFFFFFFFFFFFFLL : static_cast<LONGLONG>(total);
+}
+
 } // extern "C"
