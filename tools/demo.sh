@@ -38,6 +38,11 @@ show_state() {
     "$wine" sc query "$service" 2>/dev/null | tr -d '\r' | grep -E 'SERVICE_NAME|STATE' \
       || echo "$service: not installed"
   done
+  section "Programs and Features"
+  "$wine" uninstaller --list 2>/dev/null | tr -d '\r' | grep . || echo "(no entry)"
+  "$wine" reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dorure60Agent' 2>/dev/null \
+    | tr -d '\r' | sed '/^$/d' | grep -v '^reg:'
+  ls "$drive_c/Program Files/Tamarack/Dorure60 Setup" 2>/dev/null | sed 's/^/kept for the removal: /'
   section "Start Menu"
   local links
   links="$(find "$drive_c/ProgramData" -ipath '*start menu*' -iname '*.lnk' 2>/dev/null | sed "s|$drive_c|C:|")"
