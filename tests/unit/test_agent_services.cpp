@@ -133,6 +133,23 @@ TEST_F(AgentServices, StopWaitsThroughAGrowingCheckpoint)
     EXPECT_EQ((DWORD)SERVICE_STOPPED, State("KvaRpcService"));
 }
 
+TEST_F(AgentServices, StopIsAskedForEvenWhenTheStatusCannotBeRead)
+{
+    Register("KvaRpcService", "KVASVR.EXE");
+    StartAndWait("KvaRpcService");
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE stopOnly = OpenServiceA(manager, "KvaRpcService", SERVICE_STOP);
+    ASSERT_NE(nullptr, stopOnly);
+    SERVICE_STATUS status;
+    ASSERT_FALSE(QueryServiceStatus(stopOnly, &status)) << "the handle may not read the status";
+    StopServiceAndWait(stopOnly);
+    CloseServiceHandle(stopOnly);
+    CloseServiceHandle(manager);
+    for (int i = 0; i < 50 && State("KvaRpcService") != SERVICE_STOPPED; i++)
+        Sleep(100);
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, State("KvaRpcService"));
+}
+
 TEST_F(AgentServices, CheckpointThatDoesNotGrowEndsTheWaitAfterOneHint)
 {
     Register("KvaRpcService", "KVASVR.EXE", 1);
