@@ -131,6 +131,28 @@ bool CreateStatusMif(void)
     return true;
 }
 
+// A value stands between quotation marks on one line: a quotation mark or a
+// line break inside would end it early. Whole characters only, and no more
+// than the attribute holds.
+static void MifValueText(LPCSTR text, LPSTR value, int size)
+{
+    int length = 0;
+    for (LPCSTR p = text; *p; p = CharNextA(p)) {
+        int width = (int)(CharNextA(p) - p);
+        if (length + width >= size)
+            break;
+        for (int i = 0; i < width; i++) {
+            char c = p[i];
+            if (width == 1 && c == '"')
+                c = '\'';
+            else if (width == 1 && (unsigned char)c < ' ')
+                c = ' ';
+            value[length++] = c;
+        }
+    }
+    value[length] = '\0';
+}
+
 bool AppendMifStatus(int success, LPCSTR description)
 {
     if (!(SetupState.RunFlags & RF_SMS))
@@ -143,8 +165,9 @@ bool AppendMifStatus(int success, LPCSTR description)
     char date[16], time[16];
     wnsprintfA(date, sizeof(date), "%02d/%02d/%02d", now.wMonth, now.wDay, now.wYear % 100);
     wnsprintfA(time, sizeof(time), "%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
-    wnsprintfA(writer.buffer, MIF_BUFFER_SIZE, MifStatus, "", date, time, success ? "Success" : "Failed",
-               description ? description : "");
+    char value[MIF_DESCRIPTION_SIZE];
+    MifValueText(description ? description : "", value, sizeof(value));
+    wnsprintfA(writer.buffer, MIF_BUFFER_SIZE, MifStatus, "", date, time, success ? "Success" : "Failed", value);
     SetFilePointer(writer.file, 0, NULL, FILE_END);
     CloseMifWriter(&writer);
     return true;

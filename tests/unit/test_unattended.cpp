@@ -63,6 +63,28 @@ TEST_F(StatusMif, InstallationTimeIsLocalDateAndTime)
     EXPECT_EQ("VALUE = \"why\"", Lines()[65]);
 }
 
+// The description is one quoted value of at most 255 characters, whatever
+// text a failure brings with it (a path, a value from a file).
+TEST_F(StatusMif, DescriptionStaysOneValueOfItsDeclaredSize)
+{
+    const struct {
+        std::string description, value;
+    } rows[] = {
+        {"plain", "plain"},
+        {"ImagePath \"C:\\A\\KVASVR.EXE\" -x", "ImagePath 'C:\\A\\KVASVR.EXE' -x"},
+        {"two\r\nlines", "two  lines"},
+        {std::string(300, 'x'), std::string(255, 'x')},
+    };
+    SetupState.RunFlags |= RF_SMS;
+    for (const auto &row : rows) {
+        CreateStatusMif();
+        AppendMifStatus(0, row.description.c_str());
+        std::vector<std::string> lines = Lines();
+        ASSERT_EQ(69u, lines.size()) << row.description;
+        EXPECT_EQ("VALUE = \"" + row.value + "\"", lines[65]);
+    }
+}
+
 TEST_F(StatusMif, OutsideSmsNothingIsAppended)
 {
     SetupState.RunFlags |= RF_SMS;
