@@ -144,13 +144,49 @@ static bool ShowLicenseText(HWND dialog)
     return true;
 }
 
+static const char OriginalTextProcProperty[] = "LicenseTextProc";
+
+// The dialog manager selects the whole text of an edit field that Tab
+// brings the focus to, which here would jump to the agreement's end: the
+// agreement says it has no selection, so the reader's place is kept.
+static LRESULT CALLBACK LicenseTextProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC original = (WNDPROC)GetPropA(field, OriginalTextProcProperty);
+    if (!original)
+        return DefWindowProcA(field, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(field, GWLP_WNDPROC, (LONG_PTR)original);
+        RemovePropA(field, OriginalTextProcProperty);
+        return CallWindowProcA(original, field, message, wParam, lParam);
+    }
+    LRESULT result = CallWindowProcA(original, field, message, wParam, lParam);
+    return message == WM_GETDLGCODE ? (result & ~(LRESULT)DLGC_HASSETSEL) : result;
+}
+
+static void KeepReadersPlace(HWND field)
+{
+    LONG_PTR original = GetWindowLongPtrA(field, GWLP_WNDPROC);
+    if (original && SetPropA(field, OriginalTextProcProperty, (HANDLE)original))
+        SetWindowLongPtrA(field, GWLP_WNDPROC, (LONG_PTR)LicenseTextProc);
+}
+
+// The reader starts in the agreement, at its top, so that Page Down reads
+// on; without an agreement, on the one way out.
 static void InitLicenseDialog(HWND dialog)
 {
-    if (!ShowLicenseText(dialog))
+    HWND field = GetDlgItem(dialog, IDC_LICENSE_TEXT);
+    KeepReadersPlace(field);
+    HWND focus = field;
+    if (ShowLicenseText(dialog)) {
+        SendMessageA(dialog, DM_SETDEFID, IDC_LICENSE_ACCEPT, 0);
+    } else {
         ShowLicenseUnavailable(dialog);
-    int focus = IsWindowEnabled(GetDlgItem(dialog, IDC_LICENSE_ACCEPT)) ? IDC_LICENSE_ACCEPT : IDC_LICENSE_DECLINE;
-    SendMessageA(dialog, DM_SETDEFID, focus, 0);
-    SetFocus(GetDlgItem(dialog, focus));
+        SendMessageA(dialog, DM_SETDEFID, IDC_LICENSE_DECLINE, 0);
+        focus = GetDlgItem(dialog, IDC_LICENSE_DECLINE);
+    }
+    SendMessageA(field, EM_SETSEL, 0, 0);
+    SendMessageA(field, EM_SCROLLCARET, 0, 0);
+    SetFocus(focus);
 }
 
 static void SetDialogEvent(LPCSTR event)
@@ -163,7 +199,7 @@ extern "C" INT_PTR CALLBACK FLicenseDlgProc(HWND dialog, UINT message, WPARAM wP
     switch (message) {
     case WM_INITDIALOG:
         InitLicenseDialog(dialog);
-        // The focus is set: the first tab stop would be the text, all selected.
+        // The focus is set: the dialog manager would select all of the text.
         return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

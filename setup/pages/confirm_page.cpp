@@ -20,20 +20,24 @@ static void InstallFromConfirmPage(HWND page)
     PostQuitMessage(0);
 }
 
+static INT_PTR ConfirmCommand(HWND page, WPARAM wParam)
+{
+    if (LOWORD(wParam) != IDC_NEXT)
+        return FALSE;
+    InstallFromConfirmPage(page);
+    return TRUE;
+}
+
 INT_PTR CALLBACK ConfirmDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     INT_PTR result;
-    if (HandleCommonPageMessage(page, message, wParam, IDB_CONFIRM, &result))
+    if (HandleCommonPageMessage(page, message, wParam, IDB_CONFIRM, ConfirmCommand, &result))
         return result;
     if (message == WM_INITDIALOG) {
         EnterPage(page);
         // Enter installs: the focus starts on Next, not on Back.
         SetFocus(GetDlgItem(page, IDC_NEXT));
         return FALSE;
-    }
-    if (message == WM_COMMAND && LOWORD(wParam) == IDC_NEXT) {
-        InstallFromConfirmPage(page);
-        return TRUE;
     }
     return FALSE;
 }

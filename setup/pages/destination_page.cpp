@@ -215,7 +215,7 @@ static INT_PTR DestinationCommand(HWND page, WPARAM wParam)
 INT_PTR CALLBACK DestinationDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     INT_PTR result;
-    if (HandleCommonPageMessage(page, message, wParam, IDB_DESTINATION, &result))
+    if (HandleCommonPageMessage(page, message, wParam, IDB_DESTINATION, DestinationCommand, &result))
         return result;
     switch (message) {
     case WM_INITDIALOG:
@@ -226,8 +226,6 @@ INT_PTR CALLBACK DestinationDlgProc(HWND page, UINT message, WPARAM wParam, LPAR
         return TRUE;
     case WM_KEYDOWN:
         return wParam == VK_RETURN ? FALSE : TRUE;
-    case WM_COMMAND:
-        return DestinationCommand(page, wParam);
     }
     return FALSE;
 }

@@ -6,17 +6,12 @@
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
 
-INT_PTR PostPagePaint(HWND page)
-{
-    PostMessageA(page, PAGE_PAINT_MESSAGE, 0, 0);
-    return FALSE;
-}
-
 static void CancelPage(HWND page)
 {
     if (!ConfirmExitSetup())
         return;
     EndDialog(page, 0);
+    SetupState.RunFlags &= ~RF_UNINSTALL;
     CleanupSetup();
     PostQuitMessage(0);
 }
@@ -27,26 +22,50 @@ void EnterPage(HWND page)
     CenterDialog(page);
 }
 
-bool HandleCommonPageMessage(HWND page, UINT message, WPARAM wParam, int bitmapId, INT_PTR *result)
+static bool IsOnPage(HWND page, HWND window)
+{
+    return window != NULL && IsChild(page, window);
+}
+
+void KeepFocusOnPage(HWND page, HWND focusBefore)
+{
+    // An ended page is hidden; one under a box of its own is disabled.
+    if (!IsWindowVisible(page) || !IsWindowEnabled(page) || IsOnPage(page, GetFocus()))
+        return;
+    // Activation gives a dialog the control it remembered, if any.
+    SetForegroundWindow(page);
+    if (IsOnPage(page, GetFocus()))
+        return;
+    HWND control = focusBefore;
+    if (!IsOnPage(page, control) || !IsWindowVisible(control) || !IsWindowEnabled(control))
+        control = GetNextDlgTabItem(page, NULL, FALSE);
+    if (control)
+        SendMessageA(page, WM_NEXTDLGCTL, (WPARAM)control, TRUE);
+}
+
+bool HandleCommonPageMessage(HWND page, UINT message, WPARAM wParam, int bitmapId, PageCommand command,
+                             INT_PTR *result)
 {
     *result = TRUE;
-    if (message == WM_PAINT) {
-        *result = PostPagePaint(page);
+    switch (message) {
+    case WM_PAINT:
+        PostMessageA(page, PAGE_PAINT_MESSAGE, 0, 0);
+        *result = FALSE;
         return true;
-    }
-    if (message == PAGE_PAINT_MESSAGE) {
+    case PAGE_PAINT_MESSAGE:
         PaintPageBitmap(page, bitmapId);
         return true;
-    }
-    if (message != WM_COMMAND)
-        return false;
-    if (LOWORD(wParam) == IDC_BACK) {
-        EndDialog(page, 2);
+    case WM_COMMAND: {
+        HWND focus = GetFocus();
+        if (LOWORD(wParam) == IDC_BACK)
+            EndDialog(page, 2);
+        else if (LOWORD(wParam) == IDC_CANCEL)
+            CancelPage(page);
+        else
+            *result = command(page, wParam);
+        KeepFocusOnPage(page, focus);
         return true;
     }
-    if (LOWORD(wParam) == IDC_CANCEL) {
-        CancelPage(page);
-        return true;
     }
     return false;
 }

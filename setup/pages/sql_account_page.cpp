@@ -62,20 +62,24 @@ static void TakeAccount(HWND page)
     EndDialog(page, 1);
 }
 
+static INT_PTR AccountCommand(HWND page, WPARAM wParam)
+{
+    if (LOWORD(wParam) != IDC_NEXT)
+        return FALSE;
+    TakeAccount(page);
+    return TRUE;
+}
+
 INT_PTR CALLBACK SqlAccountDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     INT_PTR result;
-    if (HandleCommonPageMessage(page, message, wParam, IDB_SQL_ACCOUNT, &result))
+    if (HandleCommonPageMessage(page, message, wParam, IDB_SQL_ACCOUNT, AccountCommand, &result))
         return result;
     if (message == WM_INITDIALOG) {
         EnterPage(page);
         SetDlgItemTextA(page, IDC_SQL_LOGIN, SetupState.SqlLogin);
         SetDlgItemTextA(page, IDC_SQL_PASSWORD, SetupState.SqlPassword);
         SetDlgItemTextA(page, IDC_SQL_CONFIRM, SetupState.SqlPassword);
-        return TRUE;
-    }
-    if (message == WM_COMMAND && LOWORD(wParam) == IDC_NEXT) {
-        TakeAccount(page);
         return TRUE;
     }
     return FALSE;

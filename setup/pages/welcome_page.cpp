@@ -45,35 +45,46 @@ static void GoOnWithRemoval(HWND page)
     EndDialog(page, 1);
 }
 
+// Tab comes back to the choice that is checked, as the arrow keys left it.
+static void PutTabStopOnTheChoice(HWND page)
+{
+    const int choices[] = {IDC_INSTALL_CHOICE, IDC_REMOVE_CHOICE};
+    for (int id : choices) {
+        HWND choice = GetDlgItem(page, id);
+        LONG_PTR style = GetWindowLongPtrA(choice, GWL_STYLE);
+        if (SendMessageA(choice, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            style |= WS_TABSTOP;
+        else
+            style &= ~(LONG_PTR)WS_TABSTOP;
+        SetWindowLongPtrA(choice, GWL_STYLE, style);
+    }
+}
+
+static INT_PTR WelcomeCommand(HWND page, WPARAM wParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDC_NEXT:
+        if (SendDlgItemMessageA(page, IDC_INSTALL_CHOICE, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            GoOnWithInstall(page);
+        else
+            GoOnWithRemoval(page);
+        return TRUE;
+    case IDC_INSTALL_CHOICE:
+    case IDC_REMOVE_CHOICE:
+        PutTabStopOnTheChoice(page);
+        return FALSE;
+    }
+    return FALSE;
+}
+
 INT_PTR CALLBACK WelcomeDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_INITDIALOG:
+    INT_PTR result;
+    if (HandleCommonPageMessage(page, message, wParam, IDB_WELCOME, WelcomeCommand, &result))
+        return result;
+    if (message == WM_INITDIALOG) {
         InitWelcomePage(page);
         return TRUE;
-    case WM_PAINT:
-        return PostPagePaint(page);
-    case PAGE_PAINT_MESSAGE:
-        PaintPageBitmap(page, IDB_WELCOME);
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_NEXT:
-            if (SendDlgItemMessageA(page, IDC_INSTALL_CHOICE, BM_GETCHECK, 0, 0) == BST_CHECKED)
-                GoOnWithInstall(page);
-            else
-                GoOnWithRemoval(page);
-            return TRUE;
-        case IDC_CANCEL:
-            if (ConfirmExitSetup()) {
-                EndDialog(page, 0);
-                SetupState.RunFlags &= ~RF_UNINSTALL;
-                CleanupSetup();
-                PostQuitMessage(0);
-            }
-            return TRUE;
-        }
-        return FALSE;
     }
     return FALSE;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -317,6 +318,82 @@ TEST(DialogTemplates, WorkDialogsHaveNoButtons)
             EXPECT_STRCASENE("Button", ClassOf(child).c_str()) << "template " << id << ": " << Describe(child);
         EXPECT_FALSE(StyleOf(work.window) & WS_SYSMENU) << "template " << id << " offers a close box";
     }
+}
+
+// ---- the keyboard ------------------------------------------------------
+
+// The letter after "&" in a control's text, upper-cased; 0 when none.
+char Mnemonic(const std::string &text)
+{
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&')
+            continue;
+        if (text[i + 1] != '&')
+            return (char)toupper((unsigned char)text[i + 1]);
+        ++i;
+    }
+    return 0;
+}
+
+bool IsTabStop(HWND control)
+{
+    return (StyleOf(control) & WS_TABSTOP) && !(StyleOf(control) & WS_DISABLED);
+}
+
+// Alt and a letter reach one control: no letter twice on a dialog, and a
+// label's letter leads to the field that follows it.
+TEST(DialogKeyboard, MnemonicsAreUniqueAndLabelsLeadToTheirField)
+{
+    for (const TemplateRule &rule : Templates()) {
+        Dialog dialog(rule.id);
+        std::string seen;
+        for (HWND child : Children(dialog.window)) {
+            char letter = Mnemonic(TextOf(child));
+            if (!letter)
+                continue;
+            EXPECT_EQ(std::string::npos, seen.find(letter))
+                << "template " << rule.id << ": " << Describe(child) << " repeats the mnemonic " << letter;
+            seen += letter;
+            if (lstrcmpiA(ClassOf(child).c_str(), "Static") != 0)
+                continue;
+            HWND field = GetWindow(child, GW_HWNDNEXT);
+            EXPECT_TRUE(field && IsTabStop(field) && lstrcmpiA(ClassOf(field).c_str(), "Button") != 0)
+                << "template " << rule.id << ": the label " << Describe(child) << " leads to "
+                << (field ? Describe(field) : std::string("nothing"));
+        }
+    }
+}
+
+// Every field of a page that a person fills in or reads has a label with
+// a mnemonic just before it.
+TEST(DialogKeyboard, FieldsOfThePagesHaveLabels)
+{
+    for (const TemplateRule &rule : Templates()) {
+        if (!rule.page)
+            continue;
+        Dialog dialog(rule.id);
+        for (HWND child : Children(dialog.window)) {
+            std::string className = ClassOf(child);
+            if (lstrcmpiA(className.c_str(), "Edit") && lstrcmpiA(className.c_str(), "ComboBox"))
+                continue;
+            HWND label = GetWindow(child, GW_HWNDPREV);
+            EXPECT_TRUE(label && !lstrcmpiA(ClassOf(label).c_str(), "Static") && Mnemonic(TextOf(label)))
+                << "template " << rule.id << ": " << Describe(child) << " has no label with a mnemonic";
+        }
+    }
+}
+
+TEST(DialogKeyboard, WelcomeChoicesAreOneGroup)
+{
+    Dialog welcome(IDD_WELCOME);
+    HWND install = welcome.Item(IDC_INSTALL_CHOICE), remove = welcome.Item(IDC_REMOVE_CHOICE);
+    EXPECT_EQ(remove, GetNextDlgGroupItem(welcome.window, install, FALSE)) << "Down from the install choice";
+    EXPECT_EQ(install, GetNextDlgGroupItem(welcome.window, remove, FALSE)) << "Down from the removal choice";
+    EXPECT_TRUE(IsTabStop(install)) << "Tab reaches the group";
+    SendMessageA(install, BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageA(remove, BM_CLICK, 0, 0);
+    EXPECT_EQ(BST_CHECKED, SendMessageA(remove, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_UNCHECKED, SendMessageA(install, BM_GETCHECK, 0, 0)) << "a click on one clears the other";
 }
 
 bool Overlap(const RECT &a, const RECT &b)

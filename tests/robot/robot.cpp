@@ -185,35 +185,175 @@ std::string ControlText(HWND dialog, int id)
     return control ? WindowText(control) : std::string();
 }
 
+static bool CanBeClicked(HWND control)
+{
+    return control && IsWindowVisible(control) && IsWindowEnabled(control);
+}
+
 bool PressButton(HWND dialog, int id)
 {
     HWND button = GetDlgItem(dialog, id);
-    if (!button)
+    if (!CanBeClicked(button))
         return false;
-    // Posted, so that a button whose handler runs a long modal job does not
-    // hold the robot.
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-    return true;
-}
-
-bool SetFieldText(HWND dialog, int id, const std::string &text)
-{
-    HWND field = GetDlgItem(dialog, id);
-    if (!field)
-        return false;
-    SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_ABORTIFHUNG, 5000, NULL);
-    SendMessageTimeoutA(field, EM_SETMODIFY, TRUE, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+    PostMessageA(button, BM_CLICK, 0, 0);
     return true;
 }
 
 bool AnswerMessageBox(HWND box, int id)
 {
-    HWND button = GetDlgItem(box, id);
-    if (!button)
-        return false;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return PressButton(box, id);
+}
+
+// ---- real input
+
+const DWORD InFrontTimeoutMs = 5000;
+const DWORD FieldTimeoutMs = 5000;
+
+bool IsInFront(HWND window)
+{
+    return window && GetForegroundWindow() == window && IsWindowEnabled(window);
+}
+
+bool WaitUntilInFront(HWND window, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!IsInFront(window)) {
+        if (!IsWindow(window) || GetTickCount() - start >= timeoutMs)
+            return false;
+        ::Sleep(20);
+    }
     return true;
+}
+
+static INPUT KeyInput(WORD key, WORD character, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = character;
+    input.ki.dwFlags = (character ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0);
+    return input;
+}
+
+static bool Send(std::vector<INPUT> &inputs)
+{
+    return SendInput((UINT)inputs.size(), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+bool PressKey(HWND window, WORD key, WORD modifier)
+{
+    if (!WaitUntilInFront(window, InFrontTimeoutMs))
+        return false;
+    std::vector<INPUT> inputs;
+    if (modifier)
+        inputs.push_back(KeyInput(modifier, 0, false));
+    inputs.push_back(KeyInput(key, 0, false));
+    inputs.push_back(KeyInput(key, 0, true));
+    if (modifier)
+        inputs.push_back(KeyInput(modifier, 0, true));
+    return Send(inputs);
+}
+
+bool TypeText(HWND window, const std::string &text)
+{
+    if (text.empty())
+        return true;
+    std::wstring characters(text.size(), L'\0');
+    int count = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &characters[0],
+                                    (int)characters.size());
+    if (count <= 0 || !WaitUntilInFront(window, InFrontTimeoutMs))
+        return false;
+    std::vector<INPUT> inputs;
+    for (int i = 0; i < count; i++) {
+        inputs.push_back(KeyInput(0, characters[i], false));
+        inputs.push_back(KeyInput(0, characters[i], true));
+    }
+    return Send(inputs);
+}
+
+// Two clicks on one spot within the double-click time are a double click,
+// which an edit field takes for "select a word" without taking the focus:
+// a second, separate click waits that long, as a person's does.
+static void AwaitSeparateClick(POINT spot)
+{
+    static POINT lastSpot = {-1, -1};
+    static DWORD lastTime = 0;
+    DWORD gap = GetDoubleClickTime() + 50, since = GetTickCount() - lastTime;
+    if (spot.x == lastSpot.x && spot.y == lastSpot.y && since < gap)
+        ::Sleep(gap - since);
+    lastSpot = spot;
+    lastTime = GetTickCount();
+}
+
+bool ClickControl(HWND window, int id)
+{
+    HWND control = GetDlgItem(window, id);
+    if (!CanBeClicked(control) || !WaitUntilInFront(window, InFrontTimeoutMs))
+        return false;
+    RECT box;
+    GetWindowRect(control, &box);
+    POINT spot = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    AwaitSeparateClick(spot);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<INPUT> inputs(3);
+    for (INPUT &input : inputs)
+        input.type = INPUT_MOUSE;
+    // Absolute positions run from 0 to 65535 over the screen.
+    inputs[0].mi.dx = spot.x * 65535 / (width - 1);
+    inputs[0].mi.dy = spot.y * 65535 / (height - 1);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return Send(inputs);
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info))
+        return NULL;
+    return info.hwndFocus;
+}
+
+bool WaitForFocus(HWND control, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (FocusOf(control) != control) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+bool TypeIntoField(HWND dialog, int id, const std::string &text)
+{
+    HWND field = GetDlgItem(dialog, id);
+    if (!ClickControl(dialog, id) || !WaitForFocus(field, FieldTimeoutMs))
+        return false;
+    if (!PressKey(dialog, VK_HOME) || !PressKey(dialog, VK_END, VK_SHIFT))
+        return false;
+    if (!(text.empty() ? PressKey(dialog, VK_DELETE) : TypeText(dialog, text)))
+        return false;
+    DWORD start = GetTickCount();
+    while (WindowText(field) != text) {
+        if (GetTickCount() - start >= FieldTimeoutMs)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+std::string DescribeInput(HWND window)
+{
+    HWND front = GetForegroundWindow(), focus = FocusOf(window);
+    char text[512];
+    snprintf(text, sizeof(text), "in front: %p \"%s\" (%s); focus: %p %s id %d \"%s\"", (void *)front,
+             WindowText(front).substr(0, 60).c_str(), front && IsWindowEnabled(front) ? "enabled" : "disabled",
+             (void *)focus, ClassName(focus).c_str(), focus ? GetDlgCtrlID(focus) : 0,
+             WindowText(focus).substr(0, 60).c_str());
+    return text;
 }
 
 std::string ReadWholeFile(const std::string &path)

@@ -1,7 +1,8 @@
 /*
  * Plays the user of setup.exe in scenario tests: starts the program in a
  * distribution directory, finds its windows, reads and answers message
- * boxes, presses buttons and types into fields, and waits for the exit.
+ * boxes, clicks buttons, types into fields and presses keys as a person
+ * does, and waits for the exit. It never sets a control's state or text.
  */
 #ifndef ROBOT_H
 #define ROBOT_H
@@ -44,12 +45,35 @@ std::string ClassName(HWND window);
 std::string MessageBoxText(HWND box);
 std::string ControlText(HWND dialog, int id);
 
-// Presses a button of a dialog (BM_CLICK); false when it has no such button.
+// Clicks a button, a radio button or a check box (BM_CLICK, posted so that
+// a button that runs a long job does not hold the robot); false when the
+// dialog has no such control or a person could not click it (hidden or
+// disabled).
 bool PressButton(HWND dialog, int id);
-// Types a text into a field (WM_SETTEXT) and marks it changed.
-bool SetFieldText(HWND dialog, int id, const std::string &text);
-// Answers a message box with the button id (IDOK, IDYES, IDNO, ...).
+// Answers a message box by clicking the button id (IDOK, IDYES, IDNO, ...).
 bool AnswerMessageBox(HWND box, int id);
+
+// Real input (SendInput): keys go to the window in front, as a person's
+// do. Each call first waits until `window` is in front and enabled, and
+// sends nothing when it does not come there.
+bool IsInFront(HWND window);
+bool WaitUntilInFront(HWND window, DWORD timeoutMs);
+// A key, with a modifier held (VK_MENU for a mnemonic, VK_SHIFT, ...).
+bool PressKey(HWND window, WORD key, WORD modifier = 0);
+// Types characters of the ANSI code page at the keyboard focus.
+bool TypeText(HWND window, const std::string &text);
+// A click of the left mouse button in the middle of a control.
+bool ClickControl(HWND window, int id);
+// Into a field: clicks it, selects what it holds (Home, Shift+End), types
+// the text over it and waits until the field shows it.
+bool TypeIntoField(HWND dialog, int id, const std::string &text);
+// The window that has the keyboard focus on the thread of `window`, NULL
+// when none has.
+HWND FocusOf(HWND window);
+// Waits until the control has the focus.
+bool WaitForFocus(HWND control, DWORD timeoutMs);
+// What is in front and what has the focus, for a failure message.
+std::string DescribeInput(HWND window);
 
 // Files and registry helpers for checking the machine afterwards.
 std::string ReadWholeFile(const std::string &path);

@@ -17,6 +17,8 @@ protected:
     {
         robot::Finish(run_);
         machine::CleanMachine();
+        if (!otherDirectory_.empty())
+            RemoveDirectoryTree(otherDirectory_);
     }
     void Start(const std::string &arguments = "")
     {
@@ -32,13 +34,11 @@ protected:
     HWND ToDestination()
     {
         HWND welcome = Page(Welcome);
-        if (!welcome)
+        if (!welcome || !Click(welcome, IDC_NEXT))
             return NULL;
-        robot::PressButton(welcome, IDC_NEXT);
         HWND license = Page(License);
-        if (!license)
+        if (!license || !Click(license, IDC_LICENSE_ACCEPT))
             return NULL;
-        robot::PressButton(license, IDC_LICENSE_ACCEPT);
         return Page(Destination);
     }
     void ExpectStillOn(HWND page)
@@ -46,8 +46,44 @@ protected:
         Sleep(300);
         EXPECT_TRUE(IsWindow(page) && IsWindowVisible(page)) << "the page stays";
     }
+    // An agent installed the unattended way, to reinstall or remove.
+    void InstallEarlierAgent()
+    {
+        robot::SetupRun sms;
+        ASSERT_TRUE(robot::StartSetup(sms, robot::DistDirectory(), "SMSINSTALL"));
+        ASSERT_EQ(0u, robot::WaitForExit(sms, 120000));
+        robot::Finish(sms);
+    }
+    // The welcome page over an earlier agent; NULL when it did not come up.
+    HWND WelcomeOverAnEarlierAgent()
+    {
+        InstallEarlierAgent();
+        if (HasFatalFailure())
+            return NULL;
+        Start();
+        return Page(Welcome);
+    }
+    void ExpectAgentRemoved()
+    {
+        EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+        EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
+        EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+        EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
+    }
+    std::string StopQuestion()
+    {
+        char question[1024];
+        snprintf(question, sizeof(question), LoadText(10029).c_str(), LoadText(10027).c_str());
+        return question;
+    }
     robot::SetupRun run_;
+    std::string otherDirectory_;
 };
+
+bool Checked(HWND dialog, int id)
+{
+    return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 TEST_F(Wizard, WholeInstallWithTheDefaults)
 {
@@ -55,7 +91,7 @@ TEST_F(Wizard, WholeInstallWithTheDefaults)
     HWND destination = ToDestination();
     ASSERT_NE(nullptr, destination);
     EXPECT_EQ("C:\\DORURE\\", robot::ControlText(destination, IDC_DEST_DIR));
-    robot::PressButton(destination, IDC_NEXT);
+    ASSERT_TRUE(Click(destination, IDC_NEXT));
     std::string question = BoxText(run_);
     EXPECT_NE(std::string::npos, question.find("\nC:\\DORURE\\\n\n")) << "the directory on a line of its own: " << question;
     ASSERT_TRUE(AnswerBox(run_, question, IDYES));
@@ -63,13 +99,13 @@ TEST_F(Wizard, WholeInstallWithTheDefaults)
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
     EXPECT_EQ("", robot::ControlText(account, IDC_SQL_LOGIN)) << "a first install has no login";
-    robot::SetFieldText(account, IDC_SQL_LOGIN, "sa");
-    robot::SetFieldText(account, IDC_SQL_PASSWORD, "Pw 1");
-    robot::SetFieldText(account, IDC_SQL_CONFIRM, "Pw 1");
-    robot::PressButton(account, IDC_NEXT);
+    ASSERT_TRUE(Type(account, IDC_SQL_LOGIN, "sa"));
+    ASSERT_TRUE(Type(account, IDC_SQL_PASSWORD, "Pw 1"));
+    ASSERT_TRUE(Type(account, IDC_SQL_CONFIRM, "Pw 1"));
+    ASSERT_TRUE(Click(account, IDC_NEXT));
     HWND confirm = Page(Confirm);
     ASSERT_NE(nullptr, confirm);
-    robot::PressButton(confirm, IDC_NEXT);
+    ASSERT_TRUE(Click(confirm, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10076), IDYES));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10059), IDOK));
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
@@ -82,14 +118,14 @@ TEST_F(Wizard, WholeInstallWithTheLogOn)
     Start("I:");
     HWND destination = ToDestination();
     ASSERT_NE(nullptr, destination);
-    robot::PressButton(destination, IDC_NEXT);
+    ASSERT_TRUE(Click(destination, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, BoxText(run_), IDYES));
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
-    robot::PressButton(account, IDC_NEXT);
+    ASSERT_TRUE(Click(account, IDC_NEXT));
     HWND confirm = Page(Confirm);
     ASSERT_NE(nullptr, confirm);
-    robot::PressButton(confirm, IDC_NEXT);
+    ASSERT_TRUE(Click(confirm, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10076), IDYES));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10059), IDOK));
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
@@ -102,12 +138,14 @@ TEST_F(Wizard, WelcomeWithoutEarlierInstallation)
     Start();
     HWND welcome = Page(Welcome);
     ASSERT_NE(nullptr, welcome);
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(welcome, IDC_REMOVE_CHOICE)));
-    EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(welcome, IDC_INSTALL_CHOICE), BM_GETCHECK, 0, 0));
-    robot::PressButton(welcome, IDC_CANCEL);
+    EXPECT_FALSE(Click(welcome, IDC_REMOVE_CHOICE)) << "removal cannot be chosen with nothing installed";
+    EXPECT_TRUE(Checked(welcome, IDC_INSTALL_CHOICE));
+    EXPECT_TRUE(FocusIs(welcome, IDC_INSTALL_CHOICE)) << "the first focus is on the choice";
+    ASSERT_TRUE(Click(welcome, IDC_CANCEL));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDNO));
     ExpectStillOn(welcome);
-    robot::PressButton(welcome, IDC_CANCEL);
+    EXPECT_TRUE(FocusIs(welcome, IDC_CANCEL)) << "the page has the focus again after the exit question";
+    ASSERT_TRUE(Click(welcome, IDC_CANCEL));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
 }
@@ -117,16 +155,17 @@ TEST_F(Wizard, LicenceLeaveAnsweredNoShowsItAgain)
     Start();
     HWND welcome = Page(Welcome);
     ASSERT_NE(nullptr, welcome);
-    robot::PressButton(welcome, IDC_NEXT);
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
     HWND license = Page(License);
     ASSERT_NE(nullptr, license);
     EXPECT_NE(std::string::npos, robot::ControlText(license, IDC_LICENSE_TEXT).find("Tamarack"))
         << "the agreement text is shown";
-    robot::PressButton(license, IDC_LICENSE_DECLINE);
+    ASSERT_TRUE(Click(license, IDC_LICENSE_DECLINE));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDNO));
     license = Page(License);
     ASSERT_NE(nullptr, license);
-    robot::PressButton(license, IDC_LICENSE_DECLINE);
+    EXPECT_TRUE(FocusIs(license, IDC_LICENSE_DECLINE)) << "the agreement has the focus again";
+    ASSERT_TRUE(Click(license, IDC_LICENSE_DECLINE));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
 }
@@ -153,14 +192,17 @@ TEST_F(Wizard, DestinationRefusesBadDirectories)
         {"E:\\ABCDEFGHIJKLMNOP", 10055},
     };
     for (const Case &c : cases) {
-        robot::SetFieldText(page, IDC_DEST_DIR, c.typed);
-        robot::PressButton(page, IDC_NEXT);
+        ASSERT_TRUE(Type(page, IDC_DEST_DIR, c.typed));
+        ASSERT_TRUE(Click(page, IDC_NEXT));
         EXPECT_TRUE(AnswerBox(run_, LoadText(c.message), IDOK)) << "typed \"" << c.typed << "\"";
         EXPECT_EQ("C:\\DORURE\\", robot::ControlText(page, IDC_DEST_DIR)) << "the last accepted one is back";
+        EXPECT_TRUE(FocusIs(page, IDC_DEST_DIR)) << "the field keeps the focus after \"" << c.typed << "\"";
     }
     // Back right after a refused edit ends the page: the account page follows.
-    robot::SetFieldText(page, IDC_DEST_DIR, "C:\\TOOLONGNAME1");
-    robot::PressButton(page, IDC_BACK);
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "C:\\TOOLONGNAME12"));
+    ASSERT_TRUE(Click(page, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10054), IDOK));
+    ASSERT_TRUE(Click(page, IDC_BACK));
     EXPECT_NE(nullptr, WaitForPage(run_, Account));
 }
 
@@ -170,8 +212,8 @@ TEST_F(Wizard, DestinationAcceptsGood83Directories)
     HWND page = ToDestination();
     ASSERT_NE(nullptr, page);
     for (const char *typed : {"C:\\ABCDEFGHIJKL", "C:\\ABC.", "C:\\A.B.C", "D:\\AGENT\\SUB"}) {
-        robot::SetFieldText(page, IDC_DEST_DIR, typed);
-        robot::PressButton(page, IDC_NEXT);
+        ASSERT_TRUE(Type(page, IDC_DEST_DIR, typed));
+        ASSERT_TRUE(Click(page, IDC_NEXT));
         std::string question = BoxText(run_);
         EXPECT_NE(std::string::npos, question.find(std::string(typed) + "\\")) << typed << ": " << question;
         ASSERT_TRUE(AnswerBox(run_, question, IDNO)) << typed;
@@ -182,14 +224,14 @@ TEST_F(Wizard, DestinationAcceptsGood83Directories)
 TEST_F(Wizard, DestinationEqualToTheSourceIsRefused)
 {
     std::string source = CopyDistribution("C:\\WIZSRC");
+    otherDirectory_ = source;
     ASSERT_TRUE(robot::StartSetup(run_, source, ""));
     HWND page = ToDestination();
     ASSERT_NE(nullptr, page);
-    robot::SetFieldText(page, IDC_DEST_DIR, "c:\\wizsrc");
-    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "c:\\wizsrc"));
+    ASSERT_TRUE(Click(page, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10058), IDOK)) << "the same directory in another letter case";
     ExpectStillOn(page);
-    RemoveDirectoryTree(source);
 }
 
 TEST_F(Wizard, PercentInADirectoryIsShownAsTyped)
@@ -197,8 +239,8 @@ TEST_F(Wizard, PercentInADirectoryIsShownAsTyped)
     Start();
     HWND page = ToDestination();
     ASSERT_NE(nullptr, page);
-    robot::SetFieldText(page, IDC_DEST_DIR, "C:\\A%SB");
-    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "C:\\A%SB"));
+    ASSERT_TRUE(Click(page, IDC_NEXT));
     std::string question = BoxText(run_);
     EXPECT_NE(std::string::npos, question.find("C:\\A%SB\\")) << question;
     ASSERT_TRUE(AnswerBox(run_, question, IDNO));
@@ -209,8 +251,8 @@ TEST_F(Wizard, OverlongDirectoryIsRefused)
     Start();
     HWND page = ToDestination();
     ASSERT_NE(nullptr, page);
-    robot::SetFieldText(page, IDC_DEST_DIR, "C:\\" + std::string(300, 'D'));
-    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "C:\\" + std::string(300, 'D')));
+    ASSERT_TRUE(Click(page, IDC_NEXT));
     char expected[512];
     snprintf(expected, sizeof(expected), LoadText(10083).c_str(), 258);
     ASSERT_TRUE(AnswerBox(run_, expected, IDOK));
@@ -250,91 +292,188 @@ TEST_F(Wizard, SqlAccountChecksThePasswords)
     Start();
     HWND page = ToDestination();
     ASSERT_NE(nullptr, page);
-    robot::PressButton(page, IDC_BACK);  // Back leads on to the account page
+    ASSERT_TRUE(Click(page, IDC_BACK));  // Back leads on to the account page
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
-    robot::SetFieldText(account, IDC_SQL_PASSWORD, "Secret");
-    robot::SetFieldText(account, IDC_SQL_CONFIRM, "secret");
-    robot::PressButton(account, IDC_NEXT);
+    ASSERT_TRUE(Type(account, IDC_SQL_PASSWORD, "Secret"));
+    ASSERT_TRUE(Type(account, IDC_SQL_CONFIRM, "secret"));
+    ASSERT_TRUE(Click(account, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10045), IDOK));
     ExpectStillOn(account);
-    robot::SetFieldText(account, IDC_SQL_LOGIN, "typed");
-    robot::PressButton(account, IDC_BACK);
+    EXPECT_TRUE(FocusIs(account, IDC_NEXT)) << "the focus is back where it was";
+    ASSERT_TRUE(Type(account, IDC_SQL_LOGIN, "typed"));
+    ASSERT_TRUE(Click(account, IDC_BACK));
     HWND destination = Page(Destination);
     ASSERT_NE(nullptr, destination);
-    robot::PressButton(destination, IDC_BACK);
+    ASSERT_TRUE(Click(destination, IDC_BACK));
     account = Page(Account);
     ASSERT_NE(nullptr, account);
     EXPECT_EQ("", robot::ControlText(account, IDC_SQL_LOGIN)) << "Back dropped what was typed";
-    robot::SetFieldText(account, IDC_SQL_LOGIN, "\xD2x");
-    robot::PressButton(account, IDC_NEXT);
+    ASSERT_TRUE(Type(account, IDC_SQL_LOGIN, "\xD2x"));
+    ASSERT_TRUE(Click(account, IDC_NEXT));
     char expected[512];
     snprintf(expected, sizeof(expected), LoadText(10080).c_str(), "login");
     ASSERT_TRUE(AnswerBox(run_, expected, IDOK));
     ExpectStillOn(account);
-    robot::SetFieldText(account, IDC_SQL_LOGIN, "ok");
-    robot::PressButton(account, IDC_NEXT);
+    ASSERT_TRUE(Type(account, IDC_SQL_LOGIN, "ok"));
+    ASSERT_TRUE(Click(account, IDC_NEXT));
     HWND confirm = Page(Confirm);
     ASSERT_NE(nullptr, confirm);
-    robot::PressButton(confirm, IDC_BACK);
+    ASSERT_TRUE(Click(confirm, IDC_BACK));
     EXPECT_NE(nullptr, WaitForPage(run_, Account)) << "Back on the confirmation page";
 }
 
 TEST_F(Wizard, ReinstallShowsTheEarlierAccountAndDirectory)
 {
-    robot::SetupRun sms;
-    ASSERT_TRUE(robot::StartSetup(sms, robot::DistDirectory(), "SMSINSTALL"));
-    ASSERT_EQ(0u, robot::WaitForExit(sms, 120000));
-    robot::Finish(sms);
-    Start();
-    HWND welcome = Page(Welcome);
+    HWND welcome = WelcomeOverAnEarlierAgent();
     ASSERT_NE(nullptr, welcome);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(welcome, IDC_REMOVE_CHOICE)));
-    EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(welcome, IDC_INSTALL_CHOICE), BM_GETCHECK, 0, 0));
-    robot::PressButton(welcome, IDC_NEXT);
+    EXPECT_TRUE(Checked(welcome, IDC_INSTALL_CHOICE));
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
     // The agent runs: the stop question, answered No, keeps the page.
-    char question[1024];
-    snprintf(question, sizeof(question), LoadText(10029).c_str(), LoadText(10027).c_str());
-    ASSERT_TRUE(AnswerBox(run_, question, IDNO));
+    ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDNO));
     ExpectStillOn(welcome);
-    robot::PressButton(welcome, IDC_NEXT);
-    ASSERT_TRUE(AnswerBox(run_, question, IDYES));
+    EXPECT_TRUE(FocusIs(welcome, IDC_NEXT));
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDYES));
     HWND license = Page(License);
     ASSERT_NE(nullptr, license);
-    robot::PressButton(license, IDC_LICENSE_ACCEPT);
+    ASSERT_TRUE(Click(license, IDC_LICENSE_ACCEPT));
     HWND destination = Page(Destination);
     ASSERT_NE(nullptr, destination);
     EXPECT_EQ("C:\\DORURE\\", robot::ControlText(destination, IDC_DEST_DIR));
-    robot::PressButton(destination, IDC_BACK);
+    ASSERT_TRUE(Click(destination, IDC_BACK));
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
     EXPECT_EQ("sa", robot::ControlText(account, IDC_SQL_LOGIN));
 }
 
-TEST_F(Wizard, RemovalAnsweredNoStaysAndYesRemoves)
+TEST_F(Wizard, RemovalIsChosenWithTheMouse)
 {
-    robot::SetupRun sms;
-    ASSERT_TRUE(robot::StartSetup(sms, robot::DistDirectory(), "SMSINSTALL"));
-    ASSERT_EQ(0u, robot::WaitForExit(sms, 120000));
-    robot::Finish(sms);
+    HWND welcome = WelcomeOverAnEarlierAgent();
+    ASSERT_NE(nullptr, welcome);
+    ASSERT_TRUE(Click(welcome, IDC_REMOVE_CHOICE));
+    for (int i = 0; i < 100 && !Checked(welcome, IDC_REMOVE_CHOICE); i++)
+        Sleep(20);
+    EXPECT_TRUE(Checked(welcome, IDC_REMOVE_CHOICE));
+    EXPECT_FALSE(Checked(welcome, IDC_INSTALL_CHOICE)) << "the two choices exclude each other";
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10063), IDNO));
+    ExpectStillOn(welcome);
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10063), IDYES));
+    ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDYES));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10064), IDOK));
+    ExpectAgentRemoved();
+}
+
+// The whole install with the keyboard alone: first focus, tab order and
+// mnemonics of each page, Enter for the default button, Escape for Cancel.
+TEST_F(Wizard, WholeInstallWithTheKeyboard)
+{
+    otherDirectory_ = "C:\\KEYS";
     Start();
     HWND welcome = Page(Welcome);
     ASSERT_NE(nullptr, welcome);
-    SendMessageA(GetDlgItem(welcome, IDC_INSTALL_CHOICE), BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageA(GetDlgItem(welcome, IDC_REMOVE_CHOICE), BM_SETCHECK, BST_CHECKED, 0);
-    robot::PressButton(welcome, IDC_NEXT);
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10063), IDNO));
-    ExpectStillOn(welcome);
-    robot::PressButton(welcome, IDC_NEXT);
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10063), IDYES));
-    char question[1024];
-    snprintf(question, sizeof(question), LoadText(10029).c_str(), LoadText(10027).c_str());
-    ASSERT_TRUE(AnswerBox(run_, question, IDYES));
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10064), IDOK));
+    ASSERT_TRUE(FocusIs(welcome, IDC_INSTALL_CHOICE));
+    EXPECT_TRUE(TabCycleIs(welcome, {IDC_NEXT, IDC_CANCEL, IDC_INSTALL_CHOICE}));
+    ASSERT_TRUE(Key(welcome, VK_ESCAPE));
+    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10052), 'N'));
+    ASSERT_TRUE(FocusIs(welcome, IDC_INSTALL_CHOICE)) << "after No to the exit question";
+    ASSERT_TRUE(Key(welcome, VK_RETURN));
+
+    HWND license = Page(License);
+    ASSERT_NE(nullptr, license);
+    ASSERT_TRUE(FocusIs(license, IDC_LICENSE_TEXT)) << "the agreement starts with the focus";
+    HWND text = GetDlgItem(license, IDC_LICENSE_TEXT);
+    EXPECT_EQ(0, SendMessageA(text, EM_GETSEL, 0, 0)) << "nothing selected, the caret at the top";
+    EXPECT_EQ(0, SendMessageA(text, EM_GETFIRSTVISIBLELINE, 0, 0));
+    ASSERT_TRUE(Key(license, VK_NEXT));
+    LRESULT line = 0;
+    for (int i = 0; i < 100 && (line = SendMessageA(text, EM_GETFIRSTVISIBLELINE, 0, 0)) == 0; i++)
+        Sleep(20);
+    EXPECT_GT(line, 0) << "Page Down reads on";
+    EXPECT_TRUE(TabCycleIs(license, {IDC_LICENSE_ACCEPT, IDC_LICENSE_DECLINE, IDC_LICENSE_TEXT}));
+    DWORD start = 0, end = 0;
+    SendMessageA(text, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    EXPECT_EQ(start, end) << "tabbing into the agreement selects nothing";
+    EXPECT_EQ(line, SendMessageA(text, EM_GETFIRSTVISIBLELINE, 0, 0)) << "and keeps the reader's place";
+    ASSERT_TRUE(Key(license, 'A', VK_MENU));
+
+    HWND destination = Page(Destination);
+    ASSERT_NE(nullptr, destination);
+    ASSERT_TRUE(FocusIs(destination, IDC_DRIVE_LIST));
+    EXPECT_TRUE(TabCycleIs(destination, {IDC_DEST_DIR, IDC_BACK, IDC_NEXT, IDC_CANCEL, IDC_DRIVE_LIST}));
+    ASSERT_TRUE(Key(destination, 'R', VK_MENU));
+    ASSERT_TRUE(FocusIs(destination, IDC_DEST_DIR)) << "Alt+R goes to the directory";
+    ASSERT_TRUE(robot::TypeText(destination, "C:\\KEYS"));
+    ASSERT_TRUE(Key(destination, VK_ESCAPE));
+    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10052), 'N'));
+    ASSERT_TRUE(FocusIs(destination, IDC_DEST_DIR)) << "after No to the exit question";
+    EXPECT_EQ("C:\\KEYS", robot::ControlText(destination, IDC_DEST_DIR));
+    ASSERT_TRUE(Key(destination, VK_RETURN));
+    std::string question = BoxText(run_);
+    EXPECT_NE(std::string::npos, question.find("C:\\KEYS\\")) << question;
+    ASSERT_TRUE(AnswerBoxByKey(run_, question, 'Y'));
+
+    HWND account = Page(Account);
+    ASSERT_NE(nullptr, account);
+    ASSERT_TRUE(FocusIs(account, IDC_SQL_LOGIN));
+    EXPECT_TRUE(TabCycleIs(account, {IDC_SQL_PASSWORD, IDC_SQL_CONFIRM, IDC_BACK, IDC_NEXT, IDC_CANCEL,
+                                     IDC_SQL_LOGIN}));
+    ASSERT_TRUE(robot::TypeText(account, "backup"));
+    ASSERT_TRUE(Key(account, 'P', VK_MENU));
+    ASSERT_TRUE(FocusIs(account, IDC_SQL_PASSWORD));
+    ASSERT_TRUE(robot::TypeText(account, "Pw 1"));
+    ASSERT_TRUE(Key(account, VK_TAB));
+    ASSERT_TRUE(FocusIs(account, IDC_SQL_CONFIRM));
+    ASSERT_TRUE(robot::TypeText(account, "Pw 2"));
+    ASSERT_TRUE(Key(account, VK_RETURN));
+    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10045), VK_RETURN));
+    ASSERT_TRUE(Key(account, 'C', VK_MENU));
+    ASSERT_TRUE(FocusIs(account, IDC_SQL_CONFIRM)) << "Alt+C goes to the confirmation";
+    ASSERT_TRUE(robot::TypeText(account, "Pw 1"));
+    ASSERT_TRUE(Key(account, VK_RETURN));
+
+    HWND confirm = Page(Confirm);
+    ASSERT_NE(nullptr, confirm);
+    ASSERT_TRUE(FocusIs(confirm, IDC_NEXT)) << "Enter installs";
+    EXPECT_TRUE(TabCycleIs(confirm, {IDC_CANCEL, IDC_BACK, IDC_NEXT}));
+    ASSERT_TRUE(Key(confirm, VK_RETURN));
+    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10076), 'Y'));
+    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10059), VK_RETURN));
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
-    EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
-    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
-    EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
+    machine::ExpectInstalledAgent("C:\\KEYS\\", "backup", "Pw 1");
+}
+
+// Removal with the keyboard alone: the arrow keys and the mnemonic move
+// between the two choices, which exclude each other.
+TEST_F(Wizard, RemovalWithTheKeyboard)
+{
+    HWND welcome = WelcomeOverAnEarlierAgent();
+    ASSERT_NE(nullptr, welcome);
+    ASSERT_TRUE(FocusIs(welcome, IDC_INSTALL_CHOICE));
+    ASSERT_TRUE(Key(welcome, VK_DOWN));
+    ASSERT_TRUE(FocusIs(welcome, IDC_REMOVE_CHOICE)) << "Down moves to the removal";
+    EXPECT_TRUE(Checked(welcome, IDC_REMOVE_CHOICE));
+    EXPECT_FALSE(Checked(welcome, IDC_INSTALL_CHOICE));
+    ASSERT_TRUE(Key(welcome, VK_UP));
+    ASSERT_TRUE(FocusIs(welcome, IDC_INSTALL_CHOICE)) << "Up moves back";
+    EXPECT_TRUE(Checked(welcome, IDC_INSTALL_CHOICE));
+    EXPECT_FALSE(Checked(welcome, IDC_REMOVE_CHOICE));
+    ASSERT_TRUE(Key(welcome, 'R', VK_MENU));
+    ASSERT_TRUE(FocusIs(welcome, IDC_REMOVE_CHOICE)) << "Alt+R chooses the removal";
+    EXPECT_TRUE(Checked(welcome, IDC_REMOVE_CHOICE));
+    EXPECT_FALSE(Checked(welcome, IDC_INSTALL_CHOICE));
+    EXPECT_TRUE(TabCycleIs(welcome, {IDC_NEXT, IDC_CANCEL, IDC_REMOVE_CHOICE})) << "Tab comes back to the choice made";
+    ASSERT_TRUE(Key(welcome, VK_RETURN));
+    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10063), 'N'));
+    ASSERT_TRUE(FocusIs(welcome, IDC_REMOVE_CHOICE)) << "after No to the removal question";
+    ASSERT_TRUE(Key(welcome, VK_RETURN));
+    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10063), 'Y'));
+    ASSERT_TRUE(AnswerBoxByKey(run_, StopQuestion(), 'Y'));
+    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10064), VK_RETURN));
+    ExpectAgentRemoved();
 }
 
 }  // namespace
@@ -348,34 +487,45 @@ TEST_F(WizardPages, CancelOnEveryPageAsksFirst)
     Start();
     HWND destination = ToDestination();
     ASSERT_NE(nullptr, destination);
-    robot::PressButton(destination, IDC_CANCEL);
+    ASSERT_TRUE(Click(destination, IDC_CANCEL));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDNO));
     ExpectStillOn(destination);
-    robot::PressButton(destination, IDC_BACK);
+    EXPECT_TRUE(FocusIs(destination, IDC_CANCEL)) << "the page has the focus again";
+    ASSERT_TRUE(Click(destination, IDC_BACK));
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
-    robot::PressButton(account, IDC_CANCEL);
+    ASSERT_TRUE(Click(account, IDC_CANCEL));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDNO));
     ExpectStillOn(account);
-    robot::PressButton(account, IDC_NEXT);
+    EXPECT_TRUE(FocusIs(account, IDC_CANCEL)) << "the page has the focus again";
+    ASSERT_TRUE(Click(account, IDC_NEXT));
     HWND confirm = Page(Confirm);
     ASSERT_NE(nullptr, confirm);
-    robot::PressButton(confirm, IDC_CANCEL);
+    ASSERT_TRUE(Click(confirm, IDC_CANCEL));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDNO));
     ExpectStillOn(confirm);
-    robot::PressButton(confirm, IDC_CANCEL);
+    EXPECT_TRUE(FocusIs(confirm, IDC_CANCEL)) << "the page has the focus again";
+    ASSERT_TRUE(Click(confirm, IDC_CANCEL));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "nothing installed";
 }
 
-void SelectDrive(HWND page, const char *entry)
+// The drive list answers a letter typed while it has the focus.
+::testing::AssertionResult ChooseDrive(HWND page, char letter)
 {
-    HWND list = GetDlgItem(page, IDC_DRIVE_LIST);
-    LRESULT index = SendMessageA(list, CB_FINDSTRING, (WPARAM)-1, (LPARAM)entry);
-    ASSERT_NE(CB_ERR, index) << entry;
-    SendMessageA(list, CB_SETCURSEL, index, 0);
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LIST, CBN_SELCHANGE), (LPARAM)list);
+    ::testing::AssertionResult step = Key(page, 'D', VK_MENU);
+    if (step)
+        step = FocusIs(page, IDC_DRIVE_LIST);
+    if (step)
+        step = Key(page, (WORD)letter);
+    std::string label = std::string(1, letter) + ":";
+    for (int i = 0; step && i < 100 && robot::ControlText(page, IDC_DRIVE_LABEL) != label; i++)
+        Sleep(20);
+    if (step && robot::ControlText(page, IDC_DRIVE_LABEL) != label)
+        return ::testing::AssertionFailure() << "the label shows \"" << robot::ControlText(page, IDC_DRIVE_LABEL)
+                                             << "\" after choosing " << letter;
+    return step;
 }
 
 TEST_F(WizardPages, DriveChangeRewritesTheLetterOnlyBeforeAColon)
@@ -383,17 +533,27 @@ TEST_F(WizardPages, DriveChangeRewritesTheLetterOnlyBeforeAColon)
     Start();
     HWND page = ToDestination();
     ASSERT_NE(nullptr, page);
-    SelectDrive(page, "D:");
+    ASSERT_TRUE(ChooseDrive(page, 'D'));
     EXPECT_EQ("D:\\DORURE\\", robot::ControlText(page, IDC_DEST_DIR));
-    EXPECT_EQ("D:", robot::ControlText(page, IDC_DRIVE_LABEL));
-    SetWindowTextA(GetDlgItem(page, IDC_DEST_DIR), "XYZ");
-    SelectDrive(page, "C:");
-    EXPECT_EQ("XYZ", robot::ControlText(page, IDC_DEST_DIR)) << "no colon in second place: left alone";
-    EXPECT_EQ("C:", robot::ControlText(page, IDC_DRIVE_LABEL));
-    // The destination stayed D:\DORURE\: Next asks about that directory.
-    robot::PressButton(page, IDC_NEXT);
+    robot::Finish(run_);
+
+    // An earlier agent on a share: a directory without a drive letter, so
+    // a drive change leaves it alone and changes only the figures.
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, machine::ConfigKey, 0, NULL, 0, KEY_WRITE, NULL,
+                                             &key, NULL));
+    const char dll[] = "\\\\SERVER\\AGENTS\\dorure60.dll";
+    RegSetValueExA(key, "dll", 0, REG_SZ, (const BYTE *)dll, sizeof(dll));
+    RegCloseKey(key);
+    Start();
+    page = ToDestination();
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ("\\\\SERVER\\AGENTS\\", robot::ControlText(page, IDC_DEST_DIR));
+    ASSERT_TRUE(ChooseDrive(page, 'D'));
+    EXPECT_EQ("\\\\SERVER\\AGENTS\\", robot::ControlText(page, IDC_DEST_DIR)) << "no colon in second place";
+    ASSERT_TRUE(Key(page, VK_RETURN));
     std::string question = BoxText(run_);
-    EXPECT_NE(std::string::npos, question.find("D:\\DORURE\\")) << question;
+    EXPECT_NE(std::string::npos, question.find("\\\\SERVER\\AGENTS\\")) << question;
     ASSERT_TRUE(AnswerBox(run_, question, IDNO));
 }
 
@@ -402,8 +562,8 @@ TEST_F(WizardPages, LowerCaseDriveLetterSelectsTheDriveAndStaysLowerCase)
     Start();
     HWND page = ToDestination();
     ASSERT_NE(nullptr, page);
-    robot::SetFieldText(page, IDC_DEST_DIR, "d:\\agent");
-    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "d:\\agent"));
+    ASSERT_TRUE(Click(page, IDC_NEXT));
     std::string question = BoxText(run_);
     EXPECT_NE(std::string::npos, question.find("d:\\agent\\")) << question;
     EXPECT_EQ("D:", robot::ControlText(page, IDC_DRIVE_LABEL));
@@ -420,11 +580,11 @@ TEST_F(WizardPages, ShortSpaceAsksUntilThereIsRoom)
     Start();
     HWND page = ToDestination();
     ASSERT_NE(nullptr, page);
-    robot::SetFieldText(page, IDC_DEST_DIR, "F:\\AGENT");
-    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "F:\\AGENT"));
+    ASSERT_TRUE(Click(page, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10056), IDCANCEL));
     ExpectStillOn(page);
-    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(Click(page, IDC_NEXT));
     HWND box = robot::WaitForMessageBox(run_, StepTimeoutMs);
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(LoadText(10056), robot::MessageBoxText(box));
@@ -449,12 +609,12 @@ TEST_F(WizardPages, DoubleByteNameEndingInTheBackslashByte)
     ASSERT_NE(nullptr, page);
     // The trail byte is no separator, so a backslash is added after the
     // character; the 8.3 rule, counted in bytes, then meets an empty part.
-    robot::SetFieldText(page, IDC_DEST_DIR, "C:\\AB\x95\x5C");
-    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "C:\\AB\x95\x5C"));
+    ASSERT_TRUE(Click(page, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10054), IDOK));
     EXPECT_EQ("C:\\DORURE\\", robot::ControlText(page, IDC_DEST_DIR));
-    robot::SetFieldText(page, IDC_DEST_DIR, "C:\\AB\x95\x5C\\SUB");
-    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "C:\\AB\x95\x5C\\SUB"));
+    ASSERT_TRUE(Click(page, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10054), IDOK));
 }
 
@@ -465,13 +625,14 @@ TEST_F(WizardPages, EqualFiguresAreEnoughAndOneKilobyteMoreIsNot)
     ASSERT_NE(nullptr, page);
     for (int i = 0; i < 100 && robot::ControlText(page, IDC_REQUIRED_SPACE).empty(); i++)
         Sleep(50);
-    // Next compares the two figures as the page shows them.
+    // Next compares the two figures as the page shows them: the figures,
+    // which no person types, are set here to the edge cases.
     SetWindowTextA(GetDlgItem(page, IDC_FREE_SPACE), "500");
     SetWindowTextA(GetDlgItem(page, IDC_REQUIRED_SPACE), "501");
-    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(Click(page, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10056), IDCANCEL));
     SetWindowTextA(GetDlgItem(page, IDC_REQUIRED_SPACE), "500");
-    robot::PressButton(page, IDC_NEXT);
+    ASSERT_TRUE(Click(page, IDC_NEXT));
     std::string question = BoxText(run_);
     EXPECT_NE(std::string::npos, question.find("C:\\DORURE\\")) << "equal figures pass: " << question;
     ASSERT_TRUE(AnswerBox(run_, question, IDNO));
@@ -489,7 +650,7 @@ TEST_F(WizardPages, ReinstallShowsTheEarlierPasswordUnscrambled)
     Start();
     HWND destination = ToDestination();
     ASSERT_NE(nullptr, destination);
-    robot::PressButton(destination, IDC_BACK);
+    ASSERT_TRUE(Click(destination, IDC_BACK));
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
     EXPECT_EQ("backup", robot::ControlText(account, IDC_SQL_LOGIN));
