@@ -60,6 +60,13 @@
 
 /* Confirmation page */
 #define IDC_CONFIRM_TEXT     1104
+#define IDC_CONFIRM_SUMMARY  1105
+/* Its summary of what will be done: a format taking the directory, the
+ * login, the service's display name and one of the two service texts. */
+#define IDS_CONFIRM_SUMMARY          10150
+#define IDS_CONFIRM_NO_LOGIN         10151
+#define IDS_CONFIRM_SERVICE_NEW      10152
+#define IDS_CONFIRM_SERVICE_REPLACED 10153
 
 /* Licence dialog */
 #define IDC_LICENSE_TEXT     4801

@@ -1,3 +1,5 @@
+#include <shlwapi.h>
+
 #include "resources/resource_ids.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
@@ -5,6 +7,43 @@
 #include "setup/pages/pages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
+
+#define SUMMARY_SIZE 1024
+
+static bool ServiceRegistered(SC_HANDLE manager, LPCSTR name)
+{
+    SC_HANDLE service = OpenServiceA(manager, name, SERVICE_QUERY_STATUS);
+    if (service)
+        CloseServiceHandle(service);
+    return service != NULL;
+}
+
+// The install deletes any agent service it finds and creates the main one
+// again: the summary says which of the two the administrator will get.
+static bool AgentServiceRegistered(void)
+{
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    if (!manager)
+        return false;
+    bool found = ServiceRegistered(manager, AgentServiceNames[0]) || ServiceRegistered(manager, AgentServiceNames[1]);
+    CloseServiceHandle(manager);
+    return found;
+}
+
+// What the install will do, never the password.
+static void ShowSummary(HWND page)
+{
+    char format[256], noLogin[64], serviceTitle[256], serviceText[256], summary[SUMMARY_SIZE];
+    LoadSetupString(IDS_CONFIRM_SUMMARY, format, sizeof(format));
+    LoadSetupString(IDS_CONFIRM_NO_LOGIN, noLogin, sizeof(noLogin));
+    LoadSetupString(IDS_RPC_SERVICE_TITLE, serviceTitle, sizeof(serviceTitle));
+    LoadSetupString(AgentServiceRegistered() ? IDS_CONFIRM_SERVICE_REPLACED : IDS_CONFIRM_SERVICE_NEW, serviceText,
+                    sizeof(serviceText));
+    wnsprintfA(summary, sizeof(summary), format, SetupState.InstallDir,
+               SetupState.SqlLogin[0] ? SetupState.SqlLogin : noLogin, serviceTitle, serviceText);
+    summary[sizeof(summary) - 1] = '\0';
+    SetDlgItemTextA(page, IDC_CONFIRM_SUMMARY, summary);
+}
 
 static void InstallFromConfirmPage(HWND page)
 {
@@ -35,7 +74,8 @@ INT_PTR CALLBACK ConfirmDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         return result;
     if (message == WM_INITDIALOG) {
         EnterPage(page);
-        // Enter installs: the focus starts on Next, not on Back.
+        ShowSummary(page);
+        // Enter installs: the focus starts on Install, not on the summary.
         SetFocus(GetDlgItem(page, IDC_NEXT));
         return FALSE;
     }

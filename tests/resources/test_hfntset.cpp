@@ -66,6 +66,8 @@ const StringRule kStrings[] = {
     {IDS_DEST_BAD_PATH, "", 255},         {IDS_DEST_BAD_DRIVE, "", 255},
     {IDS_DEST_NO_SPACE, "", 255},         {IDS_DEST_CREATE, "", 255},
     {IDS_DEST_IS_SOURCE, "", 255},        {IDS_INSTALL_DONE, "", 255},
+    {IDS_CONFIRM_SUMMARY, "ssss", 255},   {IDS_CONFIRM_NO_LOGIN, "", 63},
+    {IDS_CONFIRM_SERVICE_NEW, "", 255},   {IDS_CONFIRM_SERVICE_REPLACED, "", 255},
     {IDS_RPC_SERVICE_TITLE, "", 255},     {IDS_PROGMAN_ITEM, "", 255},
     {IDS_REMOVE_QUESTION, "", 255},       {IDS_REMOVE_DONE, "", 255},
     {IDS_REMOVE_NO_SERVICE, "", 254},     {IDS_REMOVE_FILES_LEFT, "", 255},

@@ -105,6 +105,10 @@ TEST_F(Wizard, WholeInstallWithTheDefaults)
     ASSERT_TRUE(Click(account, IDC_NEXT));
     HWND confirm = Page(Confirm);
     ASSERT_NE(nullptr, confirm);
+    std::string summary = robot::ControlText(confirm, IDC_CONFIRM_SUMMARY);
+    for (const std::string &shown : {std::string("C:\\DORURE\\"), std::string("sa"), LoadText(10152)})
+        EXPECT_NE(std::string::npos, summary.find(shown)) << "\"" << shown << "\" in the summary: " << summary;
+    EXPECT_EQ(std::string::npos, summary.find("Pw 1")) << "the password is never shown: " << summary;
     ASSERT_TRUE(Click(confirm, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10076), IDYES));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10059), IDOK));
@@ -125,6 +129,8 @@ TEST_F(Wizard, WholeInstallWithTheLogOn)
     ASSERT_TRUE(Click(account, IDC_NEXT));
     HWND confirm = Page(Confirm);
     ASSERT_NE(nullptr, confirm);
+    EXPECT_NE(std::string::npos, robot::ControlText(confirm, IDC_CONFIRM_SUMMARY).find(LoadText(10151)))
+        << "an empty login is shown as none";
     ASSERT_TRUE(Click(confirm, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10076), IDYES));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10059), IDOK));
@@ -346,6 +352,11 @@ TEST_F(Wizard, ReinstallShowsTheEarlierAccountAndDirectory)
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
     EXPECT_EQ("sa", robot::ControlText(account, IDC_SQL_LOGIN));
+    ASSERT_TRUE(Click(account, IDC_NEXT));
+    HWND confirm = Page(Confirm);
+    ASSERT_NE(nullptr, confirm);
+    std::string summary = robot::ControlText(confirm, IDC_CONFIRM_SUMMARY);
+    EXPECT_NE(std::string::npos, summary.find(LoadText(10153))) << "the service will be replaced: " << summary;
 }
 
 TEST_F(Wizard, RemovalIsChosenWithTheMouse)
@@ -438,7 +449,10 @@ TEST_F(Wizard, WholeInstallWithTheKeyboard)
     HWND confirm = Page(Confirm);
     ASSERT_NE(nullptr, confirm);
     ASSERT_TRUE(FocusIs(confirm, IDC_NEXT)) << "Enter installs";
-    EXPECT_TRUE(TabCycleIs(confirm, {IDC_CANCEL, IDC_BACK, IDC_NEXT}));
+    EXPECT_TRUE(TabCycleIs(confirm, {IDC_CANCEL, IDC_CONFIRM_SUMMARY, IDC_BACK, IDC_NEXT}));
+    std::string summary = robot::ControlText(confirm, IDC_CONFIRM_SUMMARY);
+    EXPECT_NE(std::string::npos, summary.find("C:\\KEYS\\")) << summary;
+    EXPECT_NE(std::string::npos, summary.find("backup")) << summary;
     ASSERT_TRUE(Key(confirm, VK_RETURN));
     ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10076), 'Y'));
     ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10059), VK_RETURN));
