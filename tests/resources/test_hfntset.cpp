@@ -46,36 +46,42 @@ std::string Conversions(const std::string &text)
     return found;
 }
 
+enum Reach {
+    Shown,   // in a box, a dialog or the log
+    InMif,   // also in the status file, where a value is one line in quotation marks
+};
+
 struct StringRule {
     UINT id;
     const char *conversions;  // what the program passes when it is the format
     size_t longest;           // the buffer the program loads it into, less one
+    Reach reach;
 };
 
 // 255: loaded into 256-byte buffers; 254: the status file's description;
-// 511: the fatal message's buffer.
+// 259: the message buffer of the fatal box; 511: the licence dialog's own.
 const StringRule kStrings[] = {
-    {IDS_GENERAL_FAILURE, "", 254},       {IDS_QUIT_DURING_TOOLKIT, "", 254},
-    {IDS_SERVICE_DELETE_FAILED, "", 255}, {IDS_SERVICE_CREATE_FAILED, "", 255},
-    {IDS_CONFIG_WRITE_FAILED, "", 254},   {IDS_ALREADY_RUNNING, "", 255},
-    {IDS_CONFIG_FILE_BAD, "", 255},       {IDS_FATAL_ERROR, "", 259},
-    {IDS_PROGMAN_GROUP, "", 255},         {IDS_FRAME_TITLE, "", 255},
-    {IDS_NOT_ADMINISTRATOR, "", 255},     {IDS_EXIT_CAPTION, "", 255},
-    {IDS_STOP_SERVICES, "s", 255},        {IDS_PASSWORD_MISMATCH, "", 255},
-    {IDS_EXIT_QUESTION, "", 255},         {IDS_DEST_EMPTY, "", 255},
-    {IDS_DEST_BAD_PATH, "", 255},         {IDS_DEST_BAD_DRIVE, "", 255},
-    {IDS_DEST_NO_SPACE, "", 255},         {IDS_DEST_CREATE, "", 255},
-    {IDS_DEST_IS_SOURCE, "", 255},        {IDS_INSTALL_DONE, "", 255},
-    {IDS_CONFIRM_SUMMARY, "ssss", 255},   {IDS_CONFIRM_NO_LOGIN, "", 63},
-    {IDS_CONFIRM_SERVICE_NEW, "", 255},   {IDS_CONFIRM_SERVICE_REPLACED, "", 255},
-    {IDS_RPC_SERVICE_TITLE, "", 255},     {IDS_PROGMAN_ITEM, "", 255},
-    {IDS_REMOVE_QUESTION, "", 255},       {IDS_REMOVE_DONE, "", 255},
-    {IDS_REMOVE_NO_SERVICE, "", 254},     {IDS_REMOVE_FILES_LEFT, "", 255},
-    {IDS_REMOVE_NOT_INSTALLED, "", 254},  {IDS_BRD_SERVICE_TITLE, "", 255},
-    {IDS_REGISTER_FAILED, "", 255},       {IDS_START_SERVICE, "", 255},
-    {IDS_CREDENTIAL_UNUSABLE, "s", 254},  {IDS_CONFIG_NAME_TOO_LONG, "", 255},
-    {IDS_SOURCE_DIR_TOO_LONG, "", 255},   {IDS_FIELD_TOO_LONG, "d", 255},
-    {IDS_LICENSE_UNAVAILABLE, "", 511},
+    {IDS_GENERAL_FAILURE, "", 254, InMif},        {IDS_QUIT_DURING_TOOLKIT, "", 254, InMif},
+    {IDS_SERVICE_DELETE_FAILED, "", 255, Shown},  {IDS_SERVICE_CREATE_FAILED, "", 255, InMif},
+    {IDS_CONFIG_WRITE_FAILED, "", 254, InMif},    {IDS_ALREADY_RUNNING, "", 255, InMif},
+    {IDS_CONFIG_FILE_BAD, "", 255, InMif},        {IDS_FATAL_ERROR, "", 259, Shown},
+    {IDS_PROGMAN_GROUP, "", 255, Shown},          {IDS_FRAME_TITLE, "", 255, Shown},
+    {IDS_NOT_ADMINISTRATOR, "", 255, InMif},      {IDS_EXIT_CAPTION, "", 255, Shown},
+    {IDS_STOP_SERVICES, "s", 255, Shown},         {IDS_PASSWORD_MISMATCH, "", 255, Shown},
+    {IDS_EXIT_QUESTION, "", 255, Shown},          {IDS_DEST_EMPTY, "", 255, Shown},
+    {IDS_DEST_BAD_PATH, "", 255, Shown},          {IDS_DEST_BAD_DRIVE, "", 255, Shown},
+    {IDS_DEST_NO_SPACE, "", 255, Shown},          {IDS_DEST_CREATE, "", 255, Shown},
+    {IDS_DEST_IS_SOURCE, "", 255, Shown},         {IDS_INSTALL_DONE, "", 255, Shown},
+    {IDS_CONFIRM_SUMMARY, "ssss", 255, Shown},    {IDS_CONFIRM_NO_LOGIN, "", 63, Shown},
+    {IDS_CONFIRM_SERVICE_NEW, "", 255, Shown},    {IDS_CONFIRM_SERVICE_REPLACED, "", 255, Shown},
+    {IDS_RPC_SERVICE_TITLE, "", 255, Shown},      {IDS_PROGMAN_ITEM, "", 255, Shown},
+    {IDS_REMOVE_QUESTION, "", 255, Shown},        {IDS_REMOVE_DONE, "", 255, Shown},
+    {IDS_REMOVE_NO_SERVICE, "", 254, InMif},      {IDS_REMOVE_FILES_LEFT, "", 255, Shown},
+    {IDS_REMOVE_NOT_INSTALLED, "", 254, InMif},   {IDS_BRD_SERVICE_TITLE, "", 255, Shown},
+    {IDS_REGISTER_FAILED, "", 255, Shown},        {IDS_START_SERVICE, "", 255, Shown},
+    {IDS_CREDENTIAL_UNUSABLE, "s", 254, InMif},   {IDS_CONFIG_NAME_TOO_LONG, "", 255, Shown},
+    {IDS_SOURCE_DIR_TOO_LONG, "", 255, Shown},    {IDS_FIELD_TOO_LONG, "d", 255, Shown},
+    {IDS_LICENSE_UNAVAILABLE, "", 511, Shown},
 };
 
 TEST(StringTable, EveryTextExistsWithinItsBuffer)
@@ -93,6 +99,33 @@ TEST(StringTable, FormatsTakeExactlyTheProgramsArguments)
     for (const StringRule &rule : kStrings)
         EXPECT_EQ(rule.conversions, Conversions(LoadText(rule.id)))
             << "string " << rule.id << ": " << LoadText(rule.id);
+}
+
+TEST(StringTable, StatusFileTextsAreOneLineWithoutQuotationMarks)
+{
+    for (const StringRule &rule : kStrings) {
+        if (rule.reach != InMif)
+            continue;
+        std::string text = LoadText(rule.id);
+        EXPECT_EQ(std::string::npos, text.find_first_of("\r\n\"")) << "string " << rule.id << ": " << text;
+    }
+}
+
+// A message box breaks its lines where it likes, even inside a path: a
+// path or command given as an example stands on a line of its own.
+TEST(StringTable, ExamplesStandOnLinesOfTheirOwn)
+{
+    for (const StringRule &rule : kStrings) {
+        if (rule.reach != Shown)
+            continue;
+        std::string text = LoadText(rule.id) + "\n";
+        for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+            std::string line = text.substr(start, end - start);
+            bool example = line.find(":\\") != std::string::npos || line.find("setup I:") != std::string::npos;
+            EXPECT_TRUE(!example || line.find(' ') == std::string::npos || line == "setup I:")
+                << "string " << rule.id << " has an example inside the line \"" << line << "\"";
+        }
+    }
 }
 
 // wvsprintfA with the arguments of each call site: the result must fit the

@@ -72,8 +72,14 @@ std::string LoadText(UINT id)
 
 std::vector<std::string> LogLines()
 {
+    // An entry's further lines are indented to where its text starts.
+    const std::string continuation(21, ' ');
     std::vector<std::string> texts;
     for (const std::string &line : robot::SplitLines(robot::ReadWholeFile(LogPath))) {
+        if (!texts.empty() && line.compare(0, continuation.size(), continuation) == 0) {
+            texts.back() += "\n" + line.substr(continuation.size());
+            continue;
+        }
         size_t start = line.find("  ");
         texts.push_back(start == std::string::npos ? line : line.substr(start + 2));
     }

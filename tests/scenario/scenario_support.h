@@ -22,7 +22,8 @@ void RemoveDirectoryTree(const std::string &directory);
 std::string MifPath();
 std::vector<std::string> MifLines();
 std::string LoadText(UINT id);
-// The text of each line of the log, without its time stamp.
+// The text of each entry of the log, without its time stamp; the lines of
+// a text of several lines are joined with "\n" again.
 std::vector<std::string> LogLines();
 bool LogHas(const std::string &text);
 // Removes what earlier runs left: log, MIF.
