@@ -405,18 +405,22 @@ TEST_F(Wizard, WholeInstallWithTheKeyboard)
         Sleep(20);
     EXPECT_GT(line, 0) << "Page Down reads on";
     EXPECT_TRUE(TabCycleIs(license, {IDC_LICENSE_ACCEPT, IDC_LICENSE_DECLINE, IDC_LICENSE_TEXT}));
-    DWORD start = 0, end = 0;
-    SendMessageA(text, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
-    EXPECT_EQ(start, end) << "tabbing into the agreement selects nothing";
+    LRESULT selection = SendMessageA(text, EM_GETSEL, 0, 0);
+    EXPECT_EQ(LOWORD(selection), HIWORD(selection)) << "tabbing into the agreement selects nothing";
     EXPECT_EQ(line, SendMessageA(text, EM_GETFIRSTVISIBLELINE, 0, 0)) << "and keeps the reader's place";
+    ASSERT_TRUE(Key(license, VK_ESCAPE));
+    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10052), 'N'));
+    license = Page(License);
+    ASSERT_NE(nullptr, license);
+    ASSERT_TRUE(FocusIs(license, IDC_LICENSE_TEXT)) << "after No to the exit question";
     ASSERT_TRUE(Key(license, 'A', VK_MENU));
 
     HWND destination = Page(Destination);
     ASSERT_NE(nullptr, destination);
     ASSERT_TRUE(FocusIs(destination, IDC_DRIVE_LIST));
     EXPECT_TRUE(TabCycleIs(destination, {IDC_DEST_DIR, IDC_BACK, IDC_NEXT, IDC_CANCEL, IDC_DRIVE_LIST}));
-    ASSERT_TRUE(Key(destination, 'R', VK_MENU));
-    ASSERT_TRUE(FocusIs(destination, IDC_DEST_DIR)) << "Alt+R goes to the directory";
+    ASSERT_TRUE(Key(destination, 'D', VK_MENU));
+    ASSERT_TRUE(FocusIs(destination, IDC_DEST_DIR)) << "Alt+D goes to the directory";
     ASSERT_TRUE(robot::TypeText(destination, "C:\\KEYS"));
     ASSERT_TRUE(Key(destination, VK_ESCAPE));
     ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10052), 'N'));
@@ -450,6 +454,9 @@ TEST_F(Wizard, WholeInstallWithTheKeyboard)
     ASSERT_NE(nullptr, confirm);
     ASSERT_TRUE(FocusIs(confirm, IDC_NEXT)) << "Enter installs";
     EXPECT_TRUE(TabCycleIs(confirm, {IDC_CANCEL, IDC_CONFIRM_SUMMARY, IDC_BACK, IDC_NEXT}));
+    ASSERT_TRUE(Key(confirm, VK_ESCAPE));
+    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10052), 'N'));
+    ASSERT_TRUE(FocusIs(confirm, IDC_NEXT)) << "after No to the exit question";
     std::string summary = robot::ControlText(confirm, IDC_CONFIRM_SUMMARY);
     EXPECT_NE(std::string::npos, summary.find("C:\\KEYS\\")) << summary;
     EXPECT_NE(std::string::npos, summary.find("backup")) << summary;
@@ -528,7 +535,7 @@ TEST_F(WizardPages, CancelOnEveryPageAsksFirst)
 // The drive list answers a letter typed while it has the focus.
 ::testing::AssertionResult ChooseDrive(HWND page, char letter)
 {
-    ::testing::AssertionResult step = Key(page, 'D', VK_MENU);
+    ::testing::AssertionResult step = Key(page, 'V', VK_MENU);
     if (step)
         step = FocusIs(page, IDC_DRIVE_LIST);
     if (step)
