@@ -58,8 +58,9 @@ prefix="$work/pics-prefix"
 driver="$work/screenshot-driver.exe"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="ctl3d32=n;mscoree=;mshtml="
 
-x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -static -o "$driver" \
-  "$root/tools/screenshot-driver/driver.cpp" || exit 1
+# The driver plays the administrator with the scenario tests' robot.
+x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -static -I"$root/tests" -DSETUP_DIST_DIR='""' \
+  -o "$driver" "$root/tools/screenshot-driver/driver.cpp" "$root/tests/robot/robot.cpp" || exit 1
 
 "$root/tools/wine-prefix.sh" start "$prefix" || exit 1
 result=1

@@ -1,5 +1,6 @@
-// Plays an administrator through the interactive install of setup.exe and
-// asks the script that started it for a picture at each step.
+// Plays an administrator through the interactive install of setup.exe, then
+// starts it again to choose the removal, and asks the script that started
+// it for a picture at each step.
 //
 //   driver.exe DIST_DIRECTORY
 //
@@ -22,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "robot/robot.h"
+
 namespace {
 
 // Control identifiers of the pages (HFNTSET.DLL) and of the copy gauge
@@ -29,6 +32,7 @@ namespace {
 const int kBack = 1043;
 const int kNext = 1044;
 const int kInstallChoice = 1045;
+const int kRemoveChoice = 1029;
 const int kDestination = 1027;
 const int kRequiredSpace = 1020;
 const int kSqlLogin = 1040;
@@ -175,29 +179,35 @@ void PictureScreen(const char *name)
     AwaitAnswer();
 }
 
-// Posted, as a click would be: a button that starts a long job must not
-// hold the driver.
+// Clicks and keys as an administrator's, through the scenario tests'
+// robot, so that the focus is where a person would leave it.
 void Press(HWND dialog, int id)
 {
-    HWND button = GetDlgItem(dialog, id);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    if (!robot::PressButton(dialog, id))
+        Say("FAIL control %d of \"%s\" cannot be clicked", id, robot::WindowText(dialog).c_str());
 }
 
-void Type(HWND dialog, int id, const char *text)
+bool Type(HWND dialog, int id, const char *text)
 {
-    HWND field = GetDlgItem(dialog, id);
-    SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, NULL);
-    SendMessageTimeoutA(field, EM_SETMODIFY, TRUE, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+    if (robot::TypeIntoField(dialog, id, text))
+        return true;
+    Say("FAIL typing into control %d: %s", id, robot::DescribeInput(dialog).c_str());
+    return false;
 }
 
-// Waits for a page, lets it paint, and pictures it.
+// Lets a page paint and pictures it.
+void PicturePage(const char *name, HWND page)
+{
+    Sleep(kPaintDelayMs);
+    Picture(name, page);
+}
+
+// Waits for a page and pictures it.
 HWND ShowPage(Page page, const char *what, const char *name)
 {
     HWND window = WaitForPage(page, what);
-    if (!window)
-        return NULL;
-    Sleep(kPaintDelayMs);
-    Picture(name, window);
+    if (window)
+        PicturePage(name, window);
     return window;
 }
 
@@ -385,11 +395,10 @@ bool PlayInstall(const char *directory)
 
     if (!(page = WaitForPage(Account, "SQL account page")))
         return false;
-    Type(page, kSqlLogin, "backup_agent");
-    Type(page, kSqlPassword, "Agent-Pw1");
-    Type(page, kSqlConfirm, "Agent-Pw1");
-    Sleep(kPaintDelayMs);
-    Picture("05-sql-account", page);
+    if (!Type(page, kSqlLogin, "backup_agent") || !Type(page, kSqlPassword, "Agent-Pw1") ||
+        !Type(page, kSqlConfirm, "Agent-Pw1"))
+        return false;
+    PicturePage("05-sql-account", page);
     Press(page, kNext);
 
     if (!(page = ShowPage(Confirm, "confirmation page", "06-confirm")))
@@ -403,6 +412,27 @@ bool PlayInstall(const char *directory)
     if (!AnswerBox("09-finished", IDOK))
         return false;
     return true;
+}
+
+// Setup again over the installed agent: the removal chosen with the Down
+// key, pictured, and setup left through Escape and the exit question.
+bool PlayRemovalChoice(const char *directory)
+{
+    CloseHandle(g_setup.hThread);
+    CloseHandle(g_setup.hProcess);
+    if (!StartSetup(directory))
+        return false;
+    HWND page = WaitForPage(Welcome, "welcome page over the installed agent");
+    if (!page || !robot::PressKey(page, VK_DOWN) ||
+        !robot::WaitForFocus(GetDlgItem(page, kRemoveChoice), kStepTimeoutMs)) {
+        Say("FAIL the removal could not be chosen: %s", robot::DescribeInput(page).c_str());
+        return false;
+    }
+    PicturePage("10-remove", page);
+    if (!robot::PressKey(page, VK_ESCAPE))
+        return false;
+    HWND box = WaitForPage(MessageBox, "exit question");
+    return box && robot::PressKey(box, 'Y') && WaitForSingleObject(g_setup.hProcess, kStepTimeoutMs) == WAIT_OBJECT_0;
 }
 
 } // namespace
@@ -431,6 +461,10 @@ int main(int argc, char **argv)
     }
     DWORD code = 0;
     GetExitCodeProcess(g_setup.hProcess, &code);
+    if (code == 0 && !PlayRemovalChoice(argv[1])) {
+        TerminateProcess(g_setup.hProcess, 99);
+        return 1;
+    }
     Say("DONE %lu", code);
     return code == 0 ? 0 : 1;
 }
