@@ -82,6 +82,14 @@ const StringRule kStrings[] = {
     {IDS_CREDENTIAL_UNUSABLE, "s", 254, InMif},   {IDS_CONFIG_NAME_TOO_LONG, "", 255, Shown},
     {IDS_SOURCE_DIR_TOO_LONG, "", 255, Shown},    {IDS_FIELD_TOO_LONG, "d", 255, Shown},
     {IDS_LICENSE_UNAVAILABLE, "", 511, Shown},
+    {IDS_SETUP_INF_MISSING, "s", 255, InMif},     {IDS_DISTRIBUTION_TOO_DEEP, "", 255, InMif},
+    {IDS_INSTALL_PATH_UNUSABLE, "ss%", 255, InMif}, {IDS_CONFIG_VALUE_TOO_LONG, "sds", 255, InMif},
+    {IDS_SERVICE_WILL_NOT_STOP, "sd", 255, InMif}, {IDS_AGENT_DIR_UNKNOWN, "", 255, InMif},
+    {IDS_OTHER_AGENT_UNKNOWN, "ss", 255, InMif},  {IDS_SERVICE_DIR_UNKNOWN, "ss", 255, InMif},
+    {IDS_HANDOVER_NO_PROGRAM, "ss", 255, InMif},  {IDS_HANDOVER_FAILED, "sds", 255, InMif},
+    {IDS_FILES_LEFT, "dsds", 255, InMif},         {IDS_REGISTRY_LEFT, "s", 255, InMif},
+    {IDS_SERVICE_NOT_RESTARTED, "sd", 255, InMif}, {IDS_MORE_PROBLEMS, "d", 47, InMif},
+    {IDS_SHORTCUT_LEFT, "s", 255, InMif},
 };
 
 TEST(StringTable, EveryTextExistsWithinItsBuffer)
