@@ -12,16 +12,6 @@ void EndSetupProcess(void)
     ExitProcess(0);
 }
 
-// The status file holds a description on one line; the fatal text puts
-// its command and log path on lines of their own.
-static void CopyAsOneLine(LPSTR destination, LPCSTR text, int size)
-{
-    lstrcpynA(destination, text, size);
-    for (LPSTR p = destination; *p; p++)
-        if (*p == '\r' || *p == '\n')
-            *p = ' ';
-}
-
 void FatalSetupError(int id)
 {
     // A failure inside this path (a log write, the cleanup) would call us
@@ -37,7 +27,7 @@ void FatalSetupError(int id)
     if (SetupState.RunFlags & RF_SMS) {
         char description[255];
         if (LoadSetupString((UINT)id, description, sizeof(description)) == 0)
-            CopyAsOneLine(description, SetupState.Scratch, sizeof(description));
+            lstrcpynA(description, SetupState.Scratch, sizeof(description));
         AppendMifStatus(0, description);
     }
     ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONHAND, SetupState.Scratch);
