@@ -4,6 +4,7 @@
 
 #include "platform/setup-toolkit/setuptk.h"
 #include "resources/resource_ids.h"
+#include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/pages/page_common.h"
 #include "setup/pages/pages.h"
@@ -12,8 +13,9 @@
 #include "setup/toolkit/toolkit.h"
 
 #define FIELD_READ_SIZE 512
-// Room for the backslash that the check appends, within InstallDir.
-#define LONGEST_TYPED_DESTINATION (SETUP_PATH_SIZE - 2)
+// Not counting a final backslash: the removal must be able to read the
+// agent's library path in that directory back from the registry.
+#define LONGEST_TYPED_DESTINATION (INSTALL_DIR_LONGEST - 1)
 
 static void ShowFreeSpace(HWND page, char driveLetter)
 {
@@ -114,7 +116,7 @@ static void CheckEditedDestination(HWND page)
         return;
     }
     SendMessageA(field, EM_SETMODIFY, 0, 0);
-    if (lstrlenA(text) > LONGEST_TYPED_DESTINATION) {
+    if (lstrlenA(text) - (EndsInBackslash(text) ? 1 : 0) > LONGEST_TYPED_DESTINATION) {
         char format[256];
         LoadSetupString(IDS_FIELD_TOO_LONG, format, sizeof(format));
         ShowSetupMessage(page, MB_ICONINFORMATION, format, LONGEST_TYPED_DESTINATION);

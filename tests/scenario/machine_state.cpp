@@ -52,6 +52,26 @@ bool StopAndDeleteService(const std::string &name)
     return deleted;
 }
 
+bool RestartWithStopBehaviour(const std::string &name, DWORD behaviour)
+{
+    HKEY key;
+    std::string parameters = "SYSTEM\\CurrentControlSet\\Services\\" + name + "\\Parameters";
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, parameters.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) !=
+        ERROR_SUCCESS)
+        return false;
+    RegSetValueExA(key, "StopBehaviour", 0, REG_DWORD, (const BYTE *)&behaviour, sizeof(behaviour));
+    RegCloseKey(key);
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS);
+    SERVICE_STATUS status;
+    ControlService(service, SERVICE_CONTROL_STOP, &status);
+    WaitForServiceState(name, SERVICE_STOPPED, 10000);
+    StartServiceA(service, 0, NULL);
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return WaitForServiceState(name, SERVICE_RUNNING, 15000) == SERVICE_RUNNING;
+}
+
 void CleanMachine(const std::string &installDir)
 {
     StopAndDeleteService("KvaRpcService");

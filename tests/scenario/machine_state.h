@@ -30,6 +30,9 @@ struct ServiceInfo {
 // the install directory, the Start Menu folder, the log and the MIF.
 void CleanMachine(const std::string &installDir = "C:\\DORURE");
 bool StopAndDeleteService(const std::string &name);
+// Sets the agent service's diagnostics switch "StopBehaviour" and restarts
+// it, so that the switch takes effect; false when it does not run again.
+bool RestartWithStopBehaviour(const std::string &name, DWORD behaviour);
 
 // Every value below a key of HKLM (or every file of a directory, with its
 // contents) as one text, to compare a state before and after a run.

@@ -100,16 +100,7 @@ public:
     }
     void RestartWithStopBehaviour(DWORD behaviour)
     {
-        SetDword(std::string(Services) + "KvaRpcService\\Parameters", "StopBehaviour", behaviour);
-        SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-        SC_HANDLE service = OpenServiceA(manager, "KvaRpcService", SERVICE_ALL_ACCESS);
-        SERVICE_STATUS status;
-        ControlService(service, SERVICE_CONTROL_STOP, &status);
-        machine::WaitForServiceState("KvaRpcService", SERVICE_STOPPED, 10000);
-        StartServiceA(service, 0, NULL);
-        CloseServiceHandle(service);
-        CloseServiceHandle(manager);
-        ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+        ASSERT_TRUE(machine::RestartWithStopBehaviour("KvaRpcService", behaviour));
     }
     void Release()
     {

@@ -156,6 +156,39 @@ TEST_F(Wizard, WelcomeWithoutEarlierInstallation)
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
 }
 
+TEST_F(Wizard, LeavingAfterTheServicesStoppedStartsThemAgain)
+{
+    HWND welcome = WelcomeOverAnEarlierAgent();
+    ASSERT_NE(nullptr, welcome);
+    ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDYES));
+    HWND license = Page(License);
+    ASSERT_NE(nullptr, license);
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, machine::QueryService("KvaRpcService").state);
+    ASSERT_TRUE(Click(license, IDC_LICENSE_DECLINE));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
+    EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000))
+        << "the administrator left: the agent runs as before";
+}
+
+TEST_F(Wizard, ServiceThatWillNotStopKeepsTheWelcomePage)
+{
+    InstallEarlierAgent();
+    ASSERT_TRUE(machine::RestartWithStopBehaviour("KvaRpcService", 2)) << "a service that refuses to stop";
+    Start();
+    HWND welcome = Page(Welcome);
+    ASSERT_NE(nullptr, welcome);
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDYES));
+    char refused[1024];
+    snprintf(refused, sizeof(refused), LoadText(10089).c_str(), "KvaRpcService", 30);
+    ASSERT_TRUE(AnswerBox(run_, refused, IDOK));
+    ExpectStillOn(welcome);
+    EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing was changed";
+}
+
 TEST_F(Wizard, LicenceLeaveAnsweredNoShowsItAgain)
 {
     Start();
@@ -260,7 +293,7 @@ TEST_F(Wizard, OverlongDirectoryIsRefused)
     ASSERT_TRUE(Type(page, IDC_DEST_DIR, "C:\\" + std::string(300, 'D')));
     ASSERT_TRUE(Click(page, IDC_NEXT));
     char expected[512];
-    snprintf(expected, sizeof(expected), LoadText(10083).c_str(), 258);
+    snprintf(expected, sizeof(expected), LoadText(10083).c_str(), 241);
     ASSERT_TRUE(AnswerBox(run_, expected, IDOK));
     EXPECT_EQ("C:\\DORURE\\", robot::ControlText(page, IDC_DEST_DIR));
 }
