@@ -4,12 +4,14 @@
 # small Windows program (tools/screenshot-driver) plays the administrator
 # page by page, and this script pictures the screen each time it asks.
 #
-#   tools/screenshots.sh [-b BUILD_DIR] [-w WORK_DIR] [-o PICTURES_DIR]
+#   tools/screenshots.sh [-b BUILD_DIR] [-w WORK_DIR] [-o PICTURES_DIR] [-d DPI]
 #
 #   -b  the build whose dist/ is pictured (default: BUILD_DIR or <project>/build)
 #   -w  where the driver, the Wine prefix and the logs go
 #       (default: <BUILD_DIR>/pictures)
-#   -o  where the PNG files go (default: <project>/docs/pictures)
+#   -o  where the PNG files go (default: <project>/docs/pictures, and
+#       <project>/docs/pictures/<DPI>dpi for another DPI than 96)
+#   -d  the screen's DPI: 96 (100 %, the default) or 144 (150 %)
 # With SCREENSHOTS_WHOLE=1 the whole screen is also kept, in WORK_DIR, at
 # each step.
 set -uo pipefail
@@ -18,24 +20,32 @@ build="${BUILD_DIR:-$root/build}"
 work=""
 out="$root/docs/pictures"
 wine=/usr/lib/wine/wine64
-screen_size=1024x768
+dpi=96
+out_given=""
 
 usage() {
-  sed -n '7,14s/^# \{0,1\}//p' "$0" >&2
+  sed -n '7,16s/^# \{0,1\}//p' "$0" >&2
   exit 2
 }
-while getopts "b:w:o:h" option; do
+while getopts "b:w:o:d:h" option; do
   case "$option" in
   b) build="$OPTARG" ;;
   w) work="$OPTARG" ;;
-  o) out="$OPTARG" ;;
+  o) out="$OPTARG"; out_given=1 ;;
+  d) dpi="$OPTARG" ;;
   *) usage ;;
   esac
 done
+case "$dpi" in
+96) screen_size=1024x768 ;;
+144) screen_size=1536x1152 ;;
+*) usage ;;
+esac
+[ -n "$out_given" ] || [ "$dpi" -eq 96 ] || out="$out/${dpi}dpi"
 shift $((OPTIND - 1))
 [ $# -eq 0 ] || usage
 build="$(cd "$build" 2>/dev/null && pwd)" || { echo "no build directory $build" >&2; exit 1; }
-work="${work:-$build/pictures}"
+work="${work:-$build/pictures-$dpi}"
 
 # Everything below runs on a virtual screen of its own, so the pictures have
 # the same size wherever they are taken.
@@ -50,7 +60,7 @@ if [ -z "${SCREENSHOTS_ON_XVFB:-}" ]; then
   work="$(cd "$work" && pwd)"
   out="$(cd "$out" && pwd)"
   SCREENSHOTS_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 ${screen_size}x24" \
-    "$0" -b "$build" -w "$work" -o "$out"
+    "$0" -b "$build" -w "$work" -o "$out" -d "$dpi"
 fi
 
 dist="$build/dist"
@@ -82,6 +92,8 @@ trap finish EXIT
 if [ -d /usr/share/wine/fonts ]; then
   cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" || exit 1
 fi
+# Windows' own setting of the screen's DPI, read when Wine starts.
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 # The desktop process took its driver when the prefix started: start again.
 /usr/lib/wine/wineserver -k >/dev/null 2>&1
 /usr/lib/wine/wineserver -w >/dev/null 2>&1
