@@ -1,8 +1,8 @@
 // Copies the copy list with the progress gauge. Each file is copied under a
 // temporary name into a work folder inside its destination directory and
-// then renamed over the final name, so a failed or stopped copy never leaves
-// a partial file under the name the program will run, and an earlier
-// version stays whole until the new one is complete.
+// then renamed over the final name (copy_file.cpp), so a failed or stopped
+// copy never leaves a partial file under the name the program will run, and
+// an earlier version stays whole until the new one is complete.
 //
 // The work folder holds one file at a time, so finding the temporary name is
 // cheap; in the destination directory itself, each look-up of a name that
@@ -11,13 +11,16 @@
 #include "internal.h"
 #include "setuptk.h"
 
-#include <cstring>
 #include <new>
 
 namespace {
 
 const int kUserQuit = 48;
-const DWORD kRefreshMs = 15;    // gauge and message pump, at most this often
+// Gauge and message pump at most this often: a refresh costs about as much
+// as copying a small file, and ten a second look smooth.
+const DWORD kRefreshMs = 100;
+// Stays in the processor's cache, and takes few calls for a large file.
+const size_t kBufferBytes = 256 * 1024;
 // Work folder in each destination directory, and the file inside it.
 const char kWorkFolder[] = "~stfcopy.tmp";
 const char kWorkFile[] = "\\copy.tmp";
@@ -26,6 +29,7 @@ struct CopyRun {
     unsigned long long total;       // bytes of the whole list, from the .inf
     unsigned long long doneBefore;  // bytes of the files already copied
     DWORD lastRefresh;
+    std::vector<char> buffer;
 };
 
 bool RefreshDue(CopyRun* run)
@@ -46,16 +50,15 @@ void ShowBytes(const CopyRun& run, unsigned long long done)
     GaugeShowProgress(static_cast<int>(done * 1000 / run.total));
 }
 
-DWORD CALLBACK CopyProgress(LARGE_INTEGER totalSize, LARGE_INTEGER transferred, LARGE_INTEGER streamSize,
-                            LARGE_INTEGER streamTransferred, DWORD stream, DWORD reason, HANDLE source,
-                            HANDLE dest, LPVOID data)
+// Between the chunks of a file: the gauge, and the quit button, which is
+// honoured inside a large file too.
+bool ShowFileProgress(void* context, unsigned long long done)
 {
-    CopyRun* run = static_cast<CopyRun*>(data);
-    if (RefreshDue(run)) {
-        ShowBytes(*run, run->doneBefore + static_cast<unsigned long long>(transferred.QuadPart));
-        GaugePump();
-    }
-    return GaugeQuitRequested() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
+    CopyRun* run = static_cast<CopyRun*>(context);
+    if (!RefreshDue(run))
+        return !GaugeQuitRequested();
+    ShowBytes(*run, run->doneBefore + done);
+    return GaugePump();
 }
 
 void LogFailure(const char* action, const char* what, const char* where, DWORD error)
@@ -66,12 +69,6 @@ void LogFailure(const char* action, const char* what, const char* where, DWORD e
         LogLine("Cannot %s %s to %s: %s (error %lu).", action, what, where, reason, static_cast<unsigned long>(error));
     else
         LogLine("Cannot %s %s: %s (error %lu).", action, what, reason, static_cast<unsigned long>(error));
-}
-
-DWORD LastErrorOrFailure()
-{
-    DWORD error = GetLastError();
-    return error != 0 ? error : ERROR_GEN_FAILURE;
 }
 
 // Creates a directory with every missing parent. dir ends in a backslash.
@@ -104,51 +101,6 @@ DWORD MakeDirectories(const std::string& dir)
         }
     }
     return 0;
-}
-
-bool CopyToTemporary(const std::string& source, const std::string& temporary, CopyRun* run)
-{
-    if (CopyFileExA(source.c_str(), temporary.c_str(), CopyProgress, run, GaugeCancelFlag(), 0))
-        return true;
-    if (GetLastError() != ERROR_ACCESS_DENIED || GaugeQuitRequested())
-        return false;
-    // A read-only leftover of an earlier, interrupted copy.
-    SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(temporary.c_str());
-    return CopyFileExA(source.c_str(), temporary.c_str(), CopyProgress, run, GaugeCancelFlag(), 0) != FALSE;
-}
-
-// Renames through the open file: one look-up of the final name.
-bool RenameByHandle(const std::string& temporary, const std::string& final)
-{
-    HANDLE file = CreateFileA(temporary.c_str(), DELETE | SYNCHRONIZE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    union {
-        FILE_RENAME_INFO info;
-        char bytes[sizeof(FILE_RENAME_INFO) + MAX_PATH * sizeof(WCHAR)];
-    } rename = {};
-    rename.info.ReplaceIfExists = TRUE;
-    int length = MultiByteToWideChar(CP_ACP, 0, final.c_str(), -1, rename.info.FileName, MAX_PATH);
-    BOOL done = FALSE;
-    if (length > 0) {
-        rename.info.FileNameLength = static_cast<DWORD>((length - 1) * sizeof(WCHAR));
-        done = SetFileInformationByHandle(file, FileRenameInfo, &rename, sizeof rename);
-    }
-    DWORD error = GetLastError();
-    CloseHandle(file);
-    SetLastError(error);
-    return done != FALSE;
-}
-
-bool ReplaceFinal(const std::string& temporary, const std::string& final)
-{
-    if (RenameByHandle(temporary, final))
-        return true;
-    if (GetLastError() == ERROR_ACCESS_DENIED)
-        SetFileAttributesA(final.c_str(), FILE_ATTRIBUTE_NORMAL);   // a read-only earlier version
-    return MoveFileExA(temporary.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 std::string WorkFolder(const CopyDirs& dirs)
@@ -191,30 +143,24 @@ int CopyOne(const CopyDirs& dirs, const CopyItem& item, CopyRun* run)
 {
     std::string source = dirs.source + item.name;
     std::string final = dirs.dest + item.name;
-    std::string temporary = WorkFolder(dirs) + kWorkFile;
-    if (!CopyToTemporary(source, temporary, run)) {
-        DWORD error = LastErrorOrFailure();
-        DeleteFileA(temporary.c_str());
-        if (GaugeQuitRequested())
-            return kUserQuit;
-        LogFailure("copy", source.c_str(), final.c_str(), error);
-        return static_cast<int>(error);
-    }
-    if (!ReplaceFinal(temporary, final)) {
-        DWORD error = LastErrorOrFailure();
-        SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(temporary.c_str());
-        LogFailure("replace", final.c_str(), NULL, error);
-        return static_cast<int>(error);
-    }
-    return 0;
+    FileCopyResult copied = CopyThroughTemporary(source, WorkFolder(dirs) + kWorkFile, final, &run->buffer,
+                                                 ShowFileProgress, run);
+    if (copied.error == 0)
+        return 0;
+    if (GaugeQuitRequested())
+        return kUserQuit;
+    if (copied.replacing)
+        LogFailure("replace", final.c_str(), NULL, copied.error);
+    else
+        LogFailure("copy", source.c_str(), final.c_str(), copied.error);
+    return static_cast<int>(copied.error);
 }
 
 int CopyAll()
 {
     const std::vector<CopyDirs>& dirs = CopyListDirs();
     const std::vector<CopyItem>& items = CopyListItems();
-    CopyRun run = { 0, 0, GetTickCount() };
+    CopyRun run = { 0, 0, GetTickCount(), std::vector<char>(kBufferBytes) };
     for (const CopyItem& item : items)
         run.total += item.size;
     std::vector<bool> made(dirs.size(), false);

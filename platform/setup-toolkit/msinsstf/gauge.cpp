@@ -148,11 +148,6 @@ bool GaugeQuitRequested()
     return g_cancel != FALSE;
 }
 
-BOOL* GaugeCancelFlag()
-{
-    return &g_cancel;
-}
-
 void GaugeSetPosition(int x, int y)
 {
     g_position.x = x;

@@ -65,6 +65,19 @@ const std::vector<CopyItem>& CopyListItems();
 void ClearCopyList();
 int CopyMode();
 
+// ---- copy_file.cpp -----------------------------------------------------
+// Told the bytes of the current file copied so far; answers false to stop.
+typedef bool (*CopyProgressRoutine)(void* context, unsigned long long done);
+struct FileCopyResult {
+    DWORD error;        // 0, the Win32 error, or ERROR_CANCELLED when stopped
+    bool replacing;     // the error came from putting the copy in place
+};
+// Copies source to temporary (created anew in a folder of the copy's own)
+// and renames it over final; on failure no temporary copy is left.
+FileCopyResult CopyThroughTemporary(const std::string& source, const std::string& temporary,
+                                    const std::string& final, std::vector<char>* buffer,
+                                    CopyProgressRoutine progress, void* context);
+
 // ---- gauge.cpp ----------------------------------------------------------
 bool GaugeOpen(HWND owner, int fileCount);
 void GaugeClose();
@@ -74,7 +87,6 @@ void GaugeShowProgress(int perMille);
 // Handles waiting messages; answers false once the user asked to quit.
 bool GaugePump();
 bool GaugeQuitRequested();
-BOOL* GaugeCancelFlag();
 void GaugeSetPosition(int x, int y);
 
 // ---- stext.cpp ----------------------------------------------------------

@@ -1,0 +1,129 @@
+// One file of the copy. The data goes through the run's own buffer into a
+// temporary file, which is then renamed over the final name through the
+// handle it was written with: no second open, and the final name is looked
+// up once. (CopyFileA looks a new name up twice, once to see whether it is
+// the source itself and once to create it; under Wine each look-up of a name
+// that does not exist yet reads the whole destination directory, and that is
+// most of the time a copy of many small files takes there.)
+#include "internal.h"
+
+namespace {
+
+const DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
+    | FILE_ATTRIBUTE_ARCHIVE;
+
+struct OpenFiles {
+    HANDLE source = INVALID_HANDLE_VALUE;
+    HANDLE temporary = INVALID_HANDLE_VALUE;
+    ~OpenFiles()
+    {
+        if (source != INVALID_HANDLE_VALUE)
+            CloseHandle(source);
+        if (temporary != INVALID_HANDLE_VALUE)
+            CloseHandle(temporary);
+    }
+};
+
+DWORD LastErrorOrFailure()
+{
+    DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
+}
+
+HANDLE CreateTemporary(const std::string& temporary, DWORD attributes)
+{
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE | DELETE, 0, NULL, CREATE_ALWAYS, attributes, NULL);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED)
+        return file;
+    // A read-only leftover of an earlier, interrupted copy.
+    SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(temporary.c_str());
+    return CreateFileA(temporary.c_str(), GENERIC_WRITE | DELETE, 0, NULL, CREATE_ALWAYS, attributes, NULL);
+}
+
+// Answers 0 or the error; ERROR_CANCELLED when the progress routine said stop.
+DWORD CopyData(const OpenFiles& files, std::vector<char>* buffer, CopyProgressRoutine progress, void* context)
+{
+    unsigned long long done = 0;
+    for (;;) {
+        DWORD got = 0, written = 0;
+        if (!ReadFile(files.source, buffer->data(), static_cast<DWORD>(buffer->size()), &got, NULL))
+            return LastErrorOrFailure();
+        if (got == 0)
+            return 0;
+        if (!WriteFile(files.temporary, buffer->data(), got, &written, NULL))
+            return LastErrorOrFailure();
+        if (written != got)
+            return ERROR_DISK_FULL;
+        done += got;
+        if (!progress(context, done))
+            return ERROR_CANCELLED;
+    }
+}
+
+bool RenameByHandle(HANDLE file, const std::string& final)
+{
+    union {
+        FILE_RENAME_INFO info;
+        char bytes[sizeof(FILE_RENAME_INFO) + MAX_PATH * sizeof(WCHAR)];
+    } rename = {};
+    rename.info.ReplaceIfExists = TRUE;
+    int length = MultiByteToWideChar(CP_ACP, 0, final.c_str(), -1, rename.info.FileName, MAX_PATH);
+    if (length <= 0)
+        return false;
+    rename.info.FileNameLength = static_cast<DWORD>((length - 1) * sizeof(WCHAR));
+    return SetFileInformationByHandle(file, FileRenameInfo, &rename, sizeof rename) != FALSE;
+}
+
+bool ReplaceFinal(HANDLE file, const std::string& final)
+{
+    if (RenameByHandle(file, final))
+        return true;
+    if (GetLastError() != ERROR_ACCESS_DENIED)
+        return false;
+    SetFileAttributesA(final.c_str(), FILE_ATTRIBUTE_NORMAL);   // a read-only earlier version
+    return RenameByHandle(file, final);
+}
+
+void DiscardTemporary(OpenFiles* files, const std::string& temporary)
+{
+    CloseHandle(files->temporary);
+    files->temporary = INVALID_HANDLE_VALUE;
+    SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(temporary.c_str());
+}
+
+} // namespace
+
+FileCopyResult CopyThroughTemporary(const std::string& source, const std::string& temporary,
+                                    const std::string& final, std::vector<char>* buffer,
+                                    CopyProgressRoutine progress, void* context)
+{
+    OpenFiles files;
+    FILE_BASIC_INFO info;
+    files.source = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                               FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (files.source == INVALID_HANDLE_VALUE
+        || !GetFileInformationByHandleEx(files.source, FileBasicInfo, &info, sizeof info))
+        return FileCopyResult{ LastErrorOrFailure(), false };
+    // The copy keeps the source's attributes and time of last change, as CopyFileA does.
+    DWORD attributes = info.FileAttributes & kKeptAttributes;
+    files.temporary = CreateTemporary(temporary, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
+    if (files.temporary == INVALID_HANDLE_VALUE)
+        return FileCopyResult{ LastErrorOrFailure(), false };
+    DWORD error = CopyData(files, buffer, progress, context);
+    if (error != 0) {
+        DiscardTemporary(&files, temporary);
+        return FileCopyResult{ error, false };
+    }
+    FILETIME changed;
+    changed.dwLowDateTime = static_cast<DWORD>(info.LastWriteTime.QuadPart);
+    changed.dwHighDateTime = static_cast<DWORD>(info.LastWriteTime.QuadPart >> 32);
+    SetFileTime(files.temporary, NULL, NULL, &changed);
+    if (!ReplaceFinal(files.temporary, final)) {
+        error = LastErrorOrFailure();
+        DiscardTemporary(&files, temporary);
+        return FileCopyResult{ error, true };
+    }
+    return FileCopyResult{ 0, false };
+}
