@@ -5,8 +5,8 @@
 
 #define START_WAIT_HINT     3000
 #define STOP_STEPS          3
-#define STOP_STEP_MS        300
-#define STOP_WAIT_HINT      1000
+#define STOP_STEP_MS        20
+#define STOP_WAIT_HINT      100
 #define STUCK_WAIT_HINT     500
 #define STUCK_DURATION_MS   5000
 #define ABSURD_WAIT_HINT    3600000

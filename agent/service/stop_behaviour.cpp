@@ -1,8 +1,8 @@
 /* Diagnostics switch for testing the callers' stop handling: the REG_DWORD
  * value "StopBehaviour" in the service's key
  * HKLM\SYSTEM\CurrentControlSet\Services\<service>\Parameters.
- *   missing or 0  stop normally: three stop-pending steps of 300 ms with a
- *                 growing checkpoint, then stopped;
+ *   missing or 0  stop normally: three stop-pending steps of 20 ms with a
+ *                 growing checkpoint and a wait hint of 100 ms, then stopped;
  *   1             stuck stop: stop-pending with a checkpoint that never grows
  *                 (wait hint 500 ms) for 5 seconds, then stopped;
  *   2             refuse to stop: the service does not accept the stop

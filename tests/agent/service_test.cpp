@@ -69,15 +69,26 @@ static void WriteAgentConfiguration(void)
     ASSERT_TRUE(WriteStringValue(TEST_CONFIG_KEY, "BuildNumber", "061"));
 }
 
-static bool GrowsStrictly(const std::vector<DWORD> &values)
+/* The steps of a normal stop are quicker than the test's polling, so it may
+ * see one checkpoint or several; never one smaller than the one before. */
+static bool NeverShrinks(const std::vector<DWORD> &values)
 {
     for (size_t i = 1; i < values.size(); ++i)
         if (values[i] < values[i - 1])
             return false;
-    return values.size() >= 2 && values.back() > values.front();
+    return !values.empty();
 }
 
-TEST_F(AgentService, MainServiceReadsConfigurationAndStopsInSteps)
+/* Setup sleeps for the whole wait hint before it looks again: a normal stop
+ * announces a tenth of a second, every time. */
+static void ExpectShortWaitHints(const StopObservation &stop)
+{
+    ASSERT_FALSE(stop.waitHints.empty());
+    for (size_t i = 0; i < stop.waitHints.size(); ++i)
+        EXPECT_EQ(stop.waitHints[i], 100u) << "status " << i;
+}
+
+TEST_F(AgentService, MainServiceReadsConfigurationAndStopsPromptly)
 {
     WriteAgentConfiguration();
     InstallService("KvaRpcService", "KVASVR.EXE");
@@ -95,9 +106,8 @@ TEST_F(AgentService, MainServiceReadsConfigurationAndStopsInSteps)
 
     StopObservation stop = RequestStopAndObserve(service, 5000);
     EXPECT_TRUE(stop.controlAccepted) << "error " << stop.controlError;
-    EXPECT_TRUE(GrowsStrictly(stop.checkpoints)) << "checkpoints seen: " << stop.checkpoints.size();
-    ASSERT_FALSE(stop.waitHints.empty());
-    EXPECT_EQ(stop.waitHints.front(), 1000u);
+    EXPECT_TRUE(NeverShrinks(stop.checkpoints)) << "checkpoints seen: " << stop.checkpoints.size();
+    ExpectShortWaitHints(stop);
     EXPECT_EQ(stop.finalState, (DWORD)SERVICE_STOPPED);
     log = ReadWholeFile(TEST_LOG);
     EXPECT_NE(log.find("service KvaRpcService stopped"), std::string::npos) << log;
@@ -166,7 +176,8 @@ TEST_F(AgentService, BroadcastServiceRunsAndStopsUnderItsOwnName)
     InstallService("KvaBrdService", "kvabrd.exe");
     StartAndWaitRunning();
     StopObservation stop = RequestStopAndObserve(service, 5000);
-    EXPECT_TRUE(GrowsStrictly(stop.checkpoints));
+    EXPECT_TRUE(NeverShrinks(stop.checkpoints));
+    ExpectShortWaitHints(stop);
     EXPECT_EQ(stop.finalState, (DWORD)SERVICE_STOPPED);
 
     std::string log = ReadWholeFile(TEST_LOG);
