@@ -233,6 +233,34 @@ TEST_F(CopyFiles, QuitButtonStopsTheCopyWith48AndLeavesNoPartialFile)
     EXPECT_NE(std::string::npos, Log().find("stopped by the user"));
 }
 
+TEST_F(CopyFiles, QuitInsideALargeFileLeavesNeitherItNorItsTemporaryCopy)
+{
+    // One file long enough that the click arrives while its data is copied.
+    std::string big(96 * 1024 * 1024, 'x');
+    WriteAll(source_ + "\\" + NameOf(1), big);
+    big.clear();
+    WriteAll(inf_, "[Version]\r\nSignature = \"$Windows NT$\"\r\n[Files]\r\n" + NameOf(1) + ", 100663296\r\n");
+    ASSERT_TRUE(FOpenInf(inf_.c_str(), 1, 0));
+    ASSERT_TRUE(FAddSectionFilesToCopyList("Files", source_.c_str(), (dest_ + "\\").c_str()));
+    QuitClicker clicker = {};
+    clicker.copyThread = GetCurrentThreadId();
+    clicker.frame = frame_;
+    clicker.destDir = dest_;
+    clicker.filesBeforeClick = 0;
+    HANDLE thread = CreateThread(NULL, 0, PressQuitDuringCopy, &clicker, 0, NULL);
+    ASSERT_NE(static_cast<HANDLE>(NULL), thread);
+    int result = GrcCopyFilesInCopyList(GetModuleHandleA(NULL));
+    WaitForSingleObject(thread, 30000);
+    CloseHandle(thread);
+
+    ASSERT_TRUE(clicker.clicked) << "the gauge did not appear during the copy";
+    EXPECT_EQ(48, result) << "the quit was honoured only after the file";
+    EXPECT_EQ(0u, FilesIn(dest_).size()) << "a file under its final name";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\" + kWorkFolder).c_str()))
+        << "the work folder and its partial copy were left behind";
+    EXPECT_NE(std::string::npos, Log().find("stopped by the user"));
+}
+
 TEST_F(CopyFiles, MissingSourceFileGivesItsErrorAndALogLine)
 {
     MakeSources(20);
