@@ -1,17 +1,86 @@
 #!/bin/bash
-# Builds the benchmarks and runs them under Wine in a prefix of their own;
-# prints each figure and its ratio against the plain Win32 way.
-#   tools/bench.sh [copy|refresh|parts]   (no argument: copy and refresh)
+# Builds the benchmarks and runs them under Wine in a prefix of their own.
+#   tools/bench.sh [ROUNDS]   the installers side by side (default 5 rounds):
+#                             a plain CopyFileA loop, the toolkit's copy,
+#                             setup SMSINSTALL, NSIS 3 and msiexec, each with
+#                             the same generated payload, then the product
+#                             alone; every figure's median and its ratio to
+#                             the CopyFileA loop
+#   tools/bench.sh refresh    the destination page's disk-space refresh
+# The payload (2,000 files, about 333 MB) is generated for the run and
+# deleted at its end, with everything installed from it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-bench}"
 prefix="$build/bench-prefix"
+mode="${1:-5}"
+
+"$root/tools/install-deps.sh"
+# The other installers: makensis and wixl run here and build the payload's
+# installers; nothing of theirs is kept.
+missing=()
+for package in nsis wixl; do
+  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+if [ ${#missing[@]} -gt 0 ]; then
+  "${as_root[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}"
+fi
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DSETUP_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" --target bench_toolkit -j2 >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DSETUP_BUILD_BENCH=ON -DSETUP_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 >/dev/null
+
+wine=/usr/lib/wine/wine64
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="ctl3d32=n;mscoree=;mshtml="
+bench_root="$prefix/drive_c/bench"
+cleanup() {
+  rm -rf "$bench_root" "$prefix/drive_c/DORURE"
+  "$root/tools/wine-prefix.sh" stop "$prefix"
+}
+
+if [ "$mode" = refresh ]; then
+  "$root/tools/wine-prefix.sh" start "$prefix"
+  trap cleanup EXIT
+  cd "$build/benchbin" && "$wine" ./bench_toolkit.exe | tr -d '\r'
+  exit 0
+fi
+rounds="$mode"
+case "$rounds" in ''|*[!0-9]*) echo "usage: $0 [ROUNDS|refresh]" >&2; exit 2 ;; esac
+
+# The payload, its two installers and a copy of it per figure and round.
+need_mb=$(( 350 * (4 + 6 * rounds) + 1024 ))
+free_mb=$(df -Pm "$build" | awk 'NR == 2 { print $4 }')
+if [ "$free_mb" -lt "$need_mb" ]; then
+  echo "bench: $need_mb MB of free disk space needed for $rounds rounds, $free_mb MB free" >&2
+  exit 1
+fi
 
 "$root/tools/wine-prefix.sh" start "$prefix"
-trap '"$root/tools/wine-prefix.sh" stop "$prefix"' EXIT
-cd "$build/benchbin"
-SETUP_WINEPREFIX="$prefix" "$build/tools/wine-run" ./bench_toolkit.exe "$@" | tr -d '\r'
+trap cleanup EXIT
+mkdir -p "$bench_root"
+cp -r "$build/dist" "$bench_root/dist"
+cp -r "$build/dist" "$bench_root/product"
+cp "$build/benchbin/bench_copy.exe" "$build/benchbin/bench_install.exe" "$bench_root/"
+# The toolkit's libraries beside the copy program.
+cp "$build/dist/"MS*STF.DLL "$bench_root/"
+"$wine" "$bench_root/bench_install.exe" generate 'C:\bench' | tr -d '\r'
+
+echo "building the NSIS installer and the Windows Installer package of the payload..."
+makensis -V1 -DSOURCE="$bench_root/dist" -DOUTFILE="$bench_root/payload-nsis.exe" "$root/bench/payload.nsi"
+(cd "$bench_root" && ls dist/pay*.dat \
+  | wixl-heat -p dist/ --component-group Payload --var var.Source --directory-ref INSTALLDIR --win64 \
+      >payload-files.wxs \
+  && wixl -a x64 -D Win64=yes -D Source=dist -o payload.msi "$root/bench/payload.wxs" payload-files.wxs)
+
+# Each round measures every figure once, in the same order; the file
+# system's dirty pages are written out before each, so that no figure pays
+# for the writing of the one before.
+for round in $(seq 1 "$rounds"); do
+  sync
+  echo "round $round of $rounds"
+  "$wine" "$bench_root/bench_install.exe" round 'C:\bench' "$round" | tr -d '\r'
+done
+"$wine" "$bench_root/bench_install.exe" report 'C:\bench' | tr -d '\r'
