@@ -11,23 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "setuptk.h"
+
+using bench::Now;
 
 namespace {
 
 const char kRoot[] = "C:\\stfbench";
 const int kRefreshFiles = 10000;
 const int kRefreshRuns = 51;
-
-double Now()
-{
-    static LARGE_INTEGER frequency = {};
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double Median(std::vector<double> values)
 {

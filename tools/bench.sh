@@ -15,19 +15,9 @@ build="${BUILD_DIR:-$root/build-bench}"
 prefix="$build/bench-prefix"
 mode="${1:-5}"
 
-"$root/tools/install-deps.sh"
-# The other installers: makensis and wixl run here and build the payload's
-# installers; nothing of theirs is kept.
-missing=()
-for package in nsis wixl; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
-if [ ${#missing[@]} -gt 0 ]; then
-  "${as_root[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+# makensis and wixl build the payload's installers here; nothing of theirs
+# is kept.
+"$root/tools/install-deps.sh" --bench
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DSETUP_BUILD_BENCH=ON -DSETUP_BUILD_TESTS=OFF >/dev/null

@@ -5,6 +5,10 @@ packages=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest locales)
 if [ "${1:-}" = "--pictures" ]; then
   packages+=(xvfb xauth fonts-wine imagemagick)
 fi
+# The other installers the benchmark compares with (makensis, wixl).
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(nsis wixl)
+fi
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
