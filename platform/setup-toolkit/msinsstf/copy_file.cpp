@@ -101,8 +101,9 @@ FileCopyResult CopyThroughTemporary(const std::string& source, const std::string
 {
     OpenFiles files;
     FILE_BASIC_INFO info;
-    files.source = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                               FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    // Shared as CopyFileA shares it: a source that others have open is read.
+    files.source = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               NULL, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (files.source == INVALID_HANDLE_VALUE
         || !GetFileInformationByHandleEx(files.source, FileBasicInfo, &info, sizeof info))
         return FileCopyResult{ LastErrorOrFailure(), false };
