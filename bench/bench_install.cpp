@@ -243,9 +243,8 @@ void Print(const std::vector<Figure>& figures, int rounds)
             plainMemory = Median(figure.values);
     printf("\n%-62s %10s %8s   %s\n", "figure", "median", "ratio", "rounds");
     for (const Figure& figure : figures) {
-        if (figure.values.size() != static_cast<size_t>(rounds)) {
-            printf("%-62s %10s %8s   (%zu of %d rounds succeeded)\n", figure.name.c_str(), "-", "-",
-                   figure.values.size(), rounds);
+        if (figure.values.empty()) {
+            printf("%-62s %10s %8s   (failed in every round)\n", figure.name.c_str(), "-", "-");
             continue;
         }
         double median = Median(figure.values);
@@ -256,6 +255,8 @@ void Print(const std::vector<Figure>& figures, int rounds)
         printf("%-62s %10s %8s  ", figure.name.c_str(), value, ratio);
         for (double v : figure.values)
             printf(figure.unit == "MB" ? " %.1f" : " %.2f", v);
+        if (figure.values.size() != static_cast<size_t>(rounds))
+            printf("  (failed in %zu of %d rounds)", static_cast<size_t>(rounds) - figure.values.size(), rounds);
         printf("\n");
     }
 }
