@@ -320,6 +320,27 @@ TEST_F(CopyFiles, ReadOnlyEarlierVersionIsReplaced)
     EXPECT_TRUE(ReadAll(old) == Contents(1));
 }
 
+// What a CD-ROM or a read-only share hands over: the copies keep the other
+// attributes but stay writable, so a reinstall and a removal can replace
+// and delete them.
+TEST_F(CopyFiles, CopiesKeepTheSourcesAttributesButReadOnly)
+{
+    MakeSources(3);
+    const DWORD given[] = {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN,
+                           FILE_ATTRIBUTE_ARCHIVE};
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(SetFileAttributesA((source_ + "\\" + NameOf(i)).c_str(), given[i]));
+    EXPECT_EQ(0, GrcCopyFilesInCopyList(GetModuleHandleA(NULL))) << Log();
+    for (int i = 0; i < 3; ++i) {
+        std::string copy = dest_ + "\\" + NameOf(i);
+        DWORD attributes = GetFileAttributesA(copy.c_str());
+        EXPECT_EQ(0u, attributes & FILE_ATTRIBUTE_READONLY) << copy;
+        EXPECT_EQ(given[i] & FILE_ATTRIBUTE_HIDDEN, attributes & FILE_ATTRIBUTE_HIDDEN) << copy;
+        EXPECT_TRUE(DeleteFileA(copy.c_str())) << copy << " cannot be deleted";
+        SetFileAttributesA((source_ + "\\" + NameOf(i)).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
 TEST_F(CopyFiles, DestinationThatIsAFileFailsWithALogLine)
 {
     WriteAll(root_, "a file where a directory should be");

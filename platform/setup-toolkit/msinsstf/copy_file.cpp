@@ -9,8 +9,9 @@
 
 namespace {
 
-const DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
-    | FILE_ATTRIBUTE_ARCHIVE;
+// Not the read-only attribute: every file of a CD-ROM or a read-only share
+// carries it, and an installed file must stay replaceable and removable.
+const DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 struct OpenFiles {
     HANDLE source = INVALID_HANDLE_VALUE;
@@ -79,10 +80,22 @@ bool ReplaceFinal(HANDLE file, const std::string& final)
 {
     if (RenameByHandle(file, final))
         return true;
-    if (GetLastError() != ERROR_ACCESS_DENIED)
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesA(final.c_str());
+    if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES
+        || !(attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(error);
         return false;
-    SetFileAttributesA(final.c_str(), FILE_ATTRIBUTE_NORMAL);   // a read-only earlier version
-    return RenameByHandle(file, final);
+    }
+    // A read-only earlier version, copied from a read-only medium: it is
+    // replaced, and keeps its attribute when it cannot be.
+    SetFileAttributesA(final.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (RenameByHandle(file, final))
+        return true;
+    error = GetLastError();
+    SetFileAttributesA(final.c_str(), attributes);
+    SetLastError(error);
+    return false;
 }
 
 void DiscardTemporary(OpenFiles* files, const std::string& temporary)
