@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest locales)
+# clang and its runtime libraries (libFuzzer, the sanitizers) build the fuzz targets.
+packages=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest locales clang libclang-rt-dev)
 if [ "${1:-}" = "--pictures" ]; then
   packages+=(xvfb xauth fonts-wine imagemagick)
 fi

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs what the build needs, builds the distribution and every test,
-# and runs all tests under Wine in a fresh prefix.
+# runs all tests under Wine in a fresh prefix, then each fuzz target for a
+# few seconds (tools/fuzz.sh) unless ctest arguments choose some tests.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
@@ -10,8 +11,10 @@ build="${BUILD_DIR:-$root/build}"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2
+BUILD_DIR="$build" "$root/tools/fuzz.sh" --build-only
 
 "$root/tools/wine-prefix.sh" start "$build/wineprefix"
 trap '"$root/tools/wine-prefix.sh" stop "$build/wineprefix"' EXIT
-cd "$build"
-ctest --output-on-failure --timeout 300 "$@"
+(cd "$build" && ctest --output-on-failure --timeout 300 "$@")
+# A chosen part of the suites (ctest arguments) runs without the fuzzers.
+[ $# -gt 0 ] || BUILD_DIR="$build" "$root/tools/fuzz.sh"

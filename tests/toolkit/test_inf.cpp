@@ -113,19 +113,32 @@ TEST_F(InfReader, LineEndingsBlanksQuotesAndCommentsAreRead)
     EXPECT_EQ(static_cast<LONG>(4 * spc * bps), TotalCost()) << "four small files, one cluster each";
 }
 
+#define REQUIRE_CODE_PAGE_932()                                                             \
+    if (GetACP() != 932) {                                                                  \
+        if (getenv("TK_EXPECT_ACP") != NULL)                                                \
+            FAIL() << "this run was meant for code page 932 but has " << GetACP();          \
+        GTEST_SKIP() << "needs ANSI code page 932, this run has " << GetACP();              \
+    }
+
 TEST_F(InfReader, DoubleByteNamesWithBackslashTrailBytesAreFileNames)
 {
-    if (GetACP() != 932) {
-        if (getenv("TK_EXPECT_ACP") != NULL)
-            FAIL() << "this run was meant for code page 932 but has " << GetACP();
-        GTEST_SKIP() << "needs ANSI code page 932, this run has " << GetACP();
-    }
+    REQUIRE_CODE_PAGE_932();
     // 0x95 0x5C and 0x81 0x7C: trail bytes with the codes of '\\' and '|'.
     ASSERT_TRUE(Open("[Files]\r\n\x95\x5C.txt, 1\r\n\x81\x7C.txt, 1\r\n")) << Log();
     ASSERT_TRUE(FAddSectionFilesToCopyList("Files", "C:\\src\x95\x5C", "C:\\dst\x95\x5C"));
     DWORD spc = 0, bps = 0, f = 0, t = 0;
     ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", &spc, &bps, &f, &t));
     EXPECT_EQ(static_cast<LONG>(2 * spc * bps), TotalCost());
+}
+
+TEST_F(InfReader, DoubleByteSectionNameEndingInABlankByte)
+{
+    REQUIRE_CODE_PAGE_932();
+    // The blank is the second byte of the name's last character, not a blank
+    // around the name: the section is found by the whole name.
+    ASSERT_TRUE(Open("[\x95 ]\r\nA.TXT, 1\r\n")) << Log();
+    EXPECT_TRUE(FAddSectionFilesToCopyList("\x95 ", "C:\\src", "C:\\dst")) << Log();
+    EXPECT_GT(TotalCost(), 0) << "the section's file is in the copy list";
 }
 
 TEST_F(InfReader, EmptySectionAndBlankFileAreNotErrors)

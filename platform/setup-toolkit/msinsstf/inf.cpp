@@ -222,9 +222,18 @@ bool CheckValueLine(const Position& at, const LineFields& fields)
 bool OpenSection(const Position& at, const char* p, const char* end, InfDocument* document)
 {
     const char* name = p + 1;
+    while (name < end && IsBlank(*name))
+        ++name;
+    // The name ends after its last character that is not a blank; a blank
+    // byte that is the second half of a double-byte character belongs to it.
     const char* close = name;
-    while (close < end && *close != ']')
-        close += (IsLead(*close) && close + 1 < end) ? 2 : 1;
+    const char* nameEnd = name;
+    while (close < end && *close != ']') {
+        size_t step = (IsLead(*close) && close + 1 < end) ? 2 : 1;
+        if (step == 2 || !IsBlank(*close))
+            nameEnd = close + step;
+        close += step;
+    }
     if (close >= end)
         return Refuse(at, "the section header has no closing bracket");
     const char* after = close + 1;
@@ -232,11 +241,6 @@ bool OpenSection(const Position& at, const char* p, const char* end, InfDocument
         ++after;
     if (after < end && *after != ';')
         return Refuse(at, "text follows the section header");
-    while (name < close && IsBlank(*name))
-        ++name;
-    const char* nameEnd = close;
-    while (nameEnd > name && IsBlank(nameEnd[-1]))
-        --nameEnd;
     size_t length = static_cast<size_t>(nameEnd - name);
     if (length == 0)
         return Refuse(at, "the section name is empty");
