@@ -1,3 +1,4 @@
+#include <shlwapi.h>
 #include <string.h>
 
 #include "resources/resource_ids.h"
@@ -7,7 +8,7 @@
 #include "setup/shell/setup_state.h"
 
 #define AGENT_KEY_NAME    "agent"
-#define AGENT_SUBKEY_NAME "dorure60"
+#define AGENT_SUBKEY_NAME AGENT_CONFIG_NAME
 
 // Opens (creating when missing) the key for one value; each value opens the
 // key afresh so that no handle outlives its write.
@@ -60,6 +61,24 @@ static void RequireWritten(DWORD status)
     FatalSetupError(IDS_CONFIG_WRITE_FAILED);
 }
 
+// The login and password go only under a key that nobody else may read;
+// a key that cannot be made at all is a write that failed.
+static void RequireProtectedKey(void)
+{
+    DWORD error = 0;
+    KeyProtection protection = ProtectAgentConfigKey(&error);
+    if (protection == KeyProtected)
+        return;
+    SetLastError(error);
+    if (protection == KeyNotCreated)
+        RequireWritten(1);
+    char format[256], text[256];
+    LoadSetupString(IDS_CONFIG_KEY_UNPROTECTED, format, sizeof(format));
+    wnsprintfA(text, sizeof(text), format, error);
+    text[sizeof(text) - 1] = '\0';
+    EndRunWithFailure(text);
+}
+
 static void WriteString(LPCSTR name, LPCSTR text)
 {
     RequireWritten(SetAgentStringValue(AGENT_KEY_NAME, AGENT_SUBKEY_NAME, name, text));
@@ -81,6 +100,7 @@ static void WriteScrambled(LPCSTR name, LPCSTR clearText)
 
 void WriteAgentConfiguration(void)
 {
+    RequireProtectedKey();
     WriteString("name", "Microsoft SQL Server");
     WriteString("server", "MSSQLServer60");
     WriteString("type", "database");

@@ -101,13 +101,16 @@ DWORD RemoveService(LPCSTR serviceName)
 
 DWORD CreateAgentService(LPCSTR serviceName, LPCSTR displayName, LPCSTR path, DWORD startType)
 {
+    char imagePath[SETUP_PATH_SIZE + 18];
+    if (!ServiceImagePathOf(path, imagePath, sizeof(imagePath)))
+        return ERROR_FILENAME_EXCED_RANGE;
     SetupState.ServiceManager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     if (!SetupState.ServiceManager)
         return GetLastError();
     DWORD result = 0;
     SetupState.ServiceHandle = CreateServiceA(SetupState.ServiceManager, serviceName, displayName,
                                               SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, startType,
-                                              SERVICE_ERROR_NORMAL, path, NULL, NULL, "", NULL, NULL);
+                                              SERVICE_ERROR_NORMAL, imagePath, NULL, NULL, "", NULL, NULL);
     if (!SetupState.ServiceHandle)
         result = GetLastError();
     CloseServiceHandles();

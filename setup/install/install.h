@@ -8,6 +8,7 @@
 
 #define AGENT_CONFIG_ROOT   "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion"
 #define AGENT_KEY_CLASS     "TSIData"
+#define AGENT_CONFIG_NAME   "dorure60"
 #define AGENT_PRODUCT_CODE  37
 #define AGENT_NOTES_FILE    "DORURE60.WRI"
 #define AGENT_LIBRARY_FILE  "dorure60.dll"
@@ -25,6 +26,17 @@ void InstallAgent(void);
 void WriteAgentConfiguration(void);
 DWORD SetAgentStringValue(LPCSTR keyName, LPCSTR subKeyName, LPCSTR valueName, LPCSTR text);
 DWORD SetAgentDwordValue(LPCSTR keyName, LPCSTR subKeyName, LPCSTR valueName, DWORD number);
+
+/* Creates the configuration key with its protected list (full control for
+ * Administrators and SYSTEM, nothing for anyone else), or gives an existing
+ * key that list; the error is the system's when it fails. */
+enum KeyProtection { KeyProtected, KeyNotCreated, KeyNotProtected };
+KeyProtection ProtectAgentConfigKey(DWORD *error);
+/* Creates the install directory and every missing parent with a protected
+ * list (full control for Administrators and SYSTEM, reading and running for
+ * Users); a directory that exists keeps its own, and the log says who else
+ * may change files in it. Answers 0 or the error of the creation that failed. */
+DWORD PrepareAgentDirectory(LPCSTR directory);
 
 extern "C" DWORD WINAPI RegisterAgentProduct(DWORD product, DWORD reserved, LPCSTR systemDirectory,
                                              DWORD reinstall);
@@ -53,6 +65,9 @@ void RemoveRegistrationForRemoval(void);
 /* The program path of a service: what the service manager runs. */
 bool ServiceProgramOfImagePath(LPCSTR imagePath, LPSTR program, int size);
 bool ReadServiceProgram(LPCSTR serviceKey, LPSTR program, int size);
+/* The ImagePath for a program: quoted when it holds a blank. False when it
+ * does not fit the size. */
+bool ServiceImagePathOf(LPCSTR program, LPSTR imagePath, int size);
 
 /* A stop is waited for this long at most, whatever the service reports. */
 #define SERVICE_STOP_LIMIT_MS 30000

@@ -58,6 +58,17 @@ static void CreateProgramManagerEntries(void)
     CreateProgManItem(group, item, command, "", 1024);
 }
 
+// Made with its own list before the copy, so that every file placed in it
+// takes that list.
+static void RequireAgentDirectory(void)
+{
+    DWORD error = PrepareAgentDirectory(SetupState.InstallDir);
+    if (error == 0)
+        return;
+    LogSetupMessage("Setup could not create the directory %s (Windows error %d).", SetupState.InstallDir, error);
+    FatalSetupError(1024);
+}
+
 static BOOL AgentServiceExists(void)
 {
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
@@ -82,6 +93,7 @@ void InstallAgent(void)
 
     PrepareCopyList();
     SetCopyMode((int)(SetupState.RunFlags & RF_COPYFILES));
+    RequireAgentDirectory();
     CopyFilesInCopyList();
 
     HCURSOR cursor = HShowWaitCursor();

@@ -1,3 +1,5 @@
+#include <string.h>
+
 #include "setup/install/install.h"
 #include "setup/toolkit/toolkit.h"
 
@@ -45,6 +47,25 @@ bool ServiceProgramOfImagePath(LPCSTR imagePath, LPSTR program, int size)
     if (length == 0 || length >= size)
         return false;
     lstrcpynA(program, start, length + 1);
+    return true;
+}
+
+// A program path with a blank goes in quotation marks: unquoted, the
+// service manager would first try to run the text up to each blank as a
+// program of its own ("C:\Program.exe" for "C:\Program Files\...").
+bool ServiceImagePathOf(LPCSTR program, LPSTR imagePath, int size)
+{
+    int length = lstrlenA(program);
+    bool quoted = strchr(program, ' ') != NULL;
+    if (length + (quoted ? 2 : 0) >= size)
+        return false;
+    if (!quoted) {
+        lstrcpyA(imagePath, program);
+        return true;
+    }
+    imagePath[0] = '"';
+    lstrcpyA(imagePath + 1, program);
+    lstrcatA(imagePath, "\"");
     return true;
 }
 

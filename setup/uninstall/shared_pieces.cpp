@@ -98,18 +98,24 @@ static bool TellServiceManagerImagePath(LPCSTR serviceKey, LPCSTR executablePath
 // start of Windows. The manager is told only when that write stood.
 bool SetServiceImagePath(LPCSTR serviceKey, LPCSTR executablePath)
 {
+    // What a later removal can read back, quotation marks included.
+    char imagePath[SERVICE_IMAGE_PATH_SIZE];
+    if (!ServiceImagePathOf(executablePath, imagePath, sizeof(imagePath) - 1)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
     HKEY key;
     LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, serviceKey, 0, KEY_SET_VALUE, &key);
     if (status == ERROR_SUCCESS) {
-        status = RegSetValueExA(key, "ImagePath", 0, REG_EXPAND_SZ, (const BYTE *)executablePath,
-                                (DWORD)lstrlenA(executablePath) + 1);
+        status = RegSetValueExA(key, "ImagePath", 0, REG_EXPAND_SZ, (const BYTE *)imagePath,
+                                (DWORD)lstrlenA(imagePath) + 1);
         RegCloseKey(key);
     }
     if (status != ERROR_SUCCESS) {
         SetLastError((DWORD)status);
         return false;
     }
-    return TellServiceManagerImagePath(serviceKey, executablePath);
+    return TellServiceManagerImagePath(serviceKey, imagePath);
 }
 
 static bool JoinPath(char (&path)[REMOVAL_PATH_SIZE + 16], LPCSTR directory, LPCSTR name)

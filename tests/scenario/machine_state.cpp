@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <stdio.h>
 
 #include "robot/robot.h"
 #include "scenario/scenario_support.h"
@@ -280,6 +281,70 @@ std::vector<std::string> FilesIn(const std::string &directory)
     return names;
 }
 
+static std::string AceFlags(BYTE flags)
+{
+    std::string text;
+    const struct {
+        BYTE flag;
+        const char *name;
+    } names[] = {{OBJECT_INHERIT_ACE, " OI"}, {CONTAINER_INHERIT_ACE, " CI"}, {INHERIT_ONLY_ACE, " IO"},
+                 {INHERITED_ACE, " ID"}};
+    for (const auto &name : names)
+        if (flags & name.flag)
+            text += name.name;
+    return text;
+}
+
+static std::string AccountName(PSID sid)
+{
+    char name[256], domain[256];
+    DWORD nameSize = sizeof(name), domainSize = sizeof(domain);
+    SID_NAME_USE use;
+    return LookupAccountSidA(NULL, sid, name, &nameSize, domain, &domainSize, &use) ? name : "?";
+}
+
+std::string DescribeAccess(PSECURITY_DESCRIPTOR descriptor)
+{
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = NULL;
+    if (!descriptor || !GetSecurityDescriptorControl(descriptor, &control, &revision) ||
+        !GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted))
+        return "unreadable";
+    if (!present || !acl)
+        return "no list";
+    std::string text = (control & SE_DACL_PROTECTED) ? "protected" : "inherits";
+    for (DWORD i = 0; i < acl->AceCount; i++) {
+        ACE_HEADER *header;
+        if (!GetAce(acl, i, (LPVOID *)&header))
+            return text + "; unreadable entry";
+        ACCESS_ALLOWED_ACE *ace = (ACCESS_ALLOWED_ACE *)header;
+        char mask[16];
+        snprintf(mask, sizeof(mask), "%#lx", (unsigned long)ace->Mask);
+        text += std::string("; ") + (header->AceType == ACCESS_DENIED_ACE_TYPE ? "denied " : "") +
+                AccountName(&ace->SidStart) + " " + mask + AceFlags(header->AceFlags);
+    }
+    return text;
+}
+
+std::string KeyAccess(const std::string &keyPath)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, READ_CONTROL, &key) != ERROR_SUCCESS)
+        return "no key";
+    BYTE buffer[4096];
+    DWORD size = sizeof(buffer);
+    LONG status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, buffer, &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? DescribeAccess(buffer) : "unreadable";
+}
+
+std::string ImagePathOf(const std::string &program)
+{
+    return program.find(' ') == std::string::npos ? program : "\"" + program + "\"";
+}
+
 std::string Sz(const std::string &text)
 {
     return text + std::string(1, '\0');
@@ -341,6 +406,7 @@ void ExpectInstalledAgent(const std::string &directory, const std::string &login
 
     ExpectAgentConfiguration(directory, login, password);
     EXPECT_EQ("TSIData", KeyClass(ConfigKey));
+    EXPECT_EQ(ProtectedKeyAccess, KeyAccess(ConfigKey)) << "nobody else may read the login and password";
     EXPECT_TRUE(ReadValue(ProductsKey, "SQL_ZEduziz").found) << "the agent is registered";
 
     std::string link = StartMenuFolder() + "\\" + scenario::LoadText(10062) + ".lnk";
@@ -351,7 +417,7 @@ void ExpectInstalledAgent(const std::string &directory, const std::string &login
     ASSERT_TRUE(service.exists);
     EXPECT_EQ(scenario::LoadText(10061), service.displayName);
     EXPECT_EQ((DWORD)SERVICE_AUTO_START, service.startType);
-    EXPECT_EQ(directory + "KVASVR.EXE", service.imagePath);
+    EXPECT_EQ(ImagePathOf(directory + "KVASVR.EXE"), service.imagePath);
     EXPECT_EQ((DWORD)SERVICE_RUNNING, WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
     // The running agent read the configuration that setup wrote.
     std::string agentLog;

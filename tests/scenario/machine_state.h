@@ -54,6 +54,20 @@ std::string ShortcutTarget(const std::string &linkPath);
 std::string ShortcutIcon(const std::string &linkPath);
 std::vector<std::string> FilesIn(const std::string &directory);
 
+// An access list as one text: "protected" or "inherits", then each entry
+// as "name access-mask flags" (OI, CI, IO, ID), in order.
+std::string DescribeAccess(PSECURITY_DESCRIPTOR descriptor);
+// The list of a key below HKLM, as the registry keeps it.
+std::string KeyAccess(const std::string &keyPath);
+// The agent's configuration key: Administrators and SYSTEM only.
+const char ProtectedKeyAccess[] = "protected; Administrators 0xf003f CI; SYSTEM 0xf003f CI";
+// The agent's directory: Administrators and SYSTEM, and Users read and run.
+const char ProtectedDirectoryAccess[] =
+    "protected; Administrators 0x1f01ff OI CI; SYSTEM 0x1f01ff OI CI; Users 0x1200a9 OI CI";
+// The program path the service manager holds for a program (quoted when it
+// holds a blank).
+std::string ImagePathOf(const std::string &program);
+
 std::string Sz(const std::string &text);
 std::string Dword(DWORD number);
 std::string Scrambled(const std::string &clear);

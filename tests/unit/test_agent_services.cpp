@@ -232,7 +232,7 @@ TEST_F(AgentServices, CreationFailureInSmsModeIsOneLogLine)
 
 TEST_F(AgentServices, CreatedServiceHasTheAgentsProperties)
 {
-    lstrcpyA(SetupState.InstallDir, "C:\\svctest\\");
+    lstrcpyA(SetupState.InstallDir, "C:\\svc test\\");
     ReplaceAgentServices();
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     SC_HANDLE service = OpenServiceA(manager, "KvaRpcService", SERVICE_ALL_ACCESS);
@@ -244,7 +244,7 @@ TEST_F(AgentServices, CreatedServiceHasTheAgentsProperties)
     EXPECT_EQ((DWORD)SERVICE_WIN32_OWN_PROCESS, config->dwServiceType);
     EXPECT_EQ((DWORD)SERVICE_AUTO_START, config->dwStartType);
     EXPECT_EQ((DWORD)SERVICE_ERROR_NORMAL, config->dwErrorControl);
-    EXPECT_STREQ("C:\\svctest\\KVASVR.EXE", config->lpBinaryPathName);
+    EXPECT_STREQ("\"C:\\svc test\\KVASVR.EXE\"", config->lpBinaryPathName) << "quoted: the path holds a blank";
     EXPECT_EQ(support::LoadText(10061), config->lpDisplayName);
     CloseServiceHandle(service);
     CloseServiceHandle(manager);

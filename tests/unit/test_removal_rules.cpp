@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "scenario/machine_state.h"
 #include "setup/install/install.h"
 #include "setup/uninstall/uninstall.h"
 #include "setup/unattended/unattended.h"
@@ -102,6 +103,29 @@ TEST_F(RemovalRules, ImagePathWriterNeedsTheServiceKey)
     EXPECT_FALSE(SetServiceImagePath("SYSTEM\\CurrentControlSet\\Services\\NoSuchServiceHere", "C:\\x.exe"));
 }
 
+// The hand-over to a directory with a blank: the registry and the service
+// manager both get the quoted path.
+TEST_F(RemovalRules, ImagePathWriterQuotesAPathWithABlank)
+{
+    const char name[] = "KvaQuotedPathTest";
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "C:\\x.exe", NULL, NULL, NULL,
+                                       NULL, NULL);
+    ASSERT_NE(nullptr, service);
+    bool written = SetServiceImagePath("SYSTEM\\CurrentControlSet\\Services\\KvaQuotedPathTest",
+                                       "D:\\OTHER AGENT\\kvasvr.exe");
+    std::string managers = machine::QueryService(name).imagePath;
+    machine::RegistryValue registry =
+        machine::ReadValue("SYSTEM\\CurrentControlSet\\Services\\KvaQuotedPathTest", "ImagePath");
+    DeleteService(service);
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    EXPECT_TRUE(written);
+    EXPECT_EQ("\"D:\\OTHER AGENT\\kvasvr.exe\"", managers);
+    EXPECT_EQ(machine::Sz("\"D:\\OTHER AGENT\\kvasvr.exe\""), registry.data);
+}
+
 TEST_F(RemovalRules, FilesAreDeletedAndTheDirectoryWithThem)
 {
     CreateDirectoryA("C:\\rmtest", NULL);
@@ -157,6 +181,34 @@ TEST_F(RemovalRules, MissingNotesFileKeepsTheDirectory)
     EXPECT_FALSE(DeleteAgentFiles(1));
     EXPECT_TRUE(robot::FileExists("C:\\rmtest"));
     RemoveDirectoryA("C:\\rmtest");
+}
+
+// One row per program path: quoted exactly when it holds a blank, refused
+// when it does not fit, and read back as the same program.
+TEST(ServiceImagePath, QuotedWhenTheProgramHoldsABlank)
+{
+    const struct {
+        const char *program;
+        int size;
+        const char *imagePath;  // NULL: it does not fit
+    } rows[] = {
+        {"C:\\DORURE\\KVASVR.EXE", 256, "C:\\DORURE\\KVASVR.EXE"},
+        {"C:\\Program Files\\Agent\\KVASVR.EXE", 256, "\"C:\\Program Files\\Agent\\KVASVR.EXE\""},
+        {"C:\\A B\\K.EXE", 15, "\"C:\\A B\\K.EXE\""},
+        {"C:\\A B\\K.EXE", 14, NULL},
+        {"C:\\AB\\K.EXE", 12, "C:\\AB\\K.EXE"},
+        {"C:\\AB\\K.EXE", 11, NULL},
+    };
+    for (const auto &row : rows) {
+        char imagePath[256] = "unchanged", program[256] = "";
+        bool made = ServiceImagePathOf(row.program, imagePath, row.size);
+        EXPECT_EQ(row.imagePath != NULL, made) << row.program << " in " << row.size;
+        if (!row.imagePath || !made)
+            continue;
+        EXPECT_STREQ(row.imagePath, imagePath);
+        EXPECT_TRUE(ServiceProgramOfImagePath(imagePath, program, sizeof(program)));
+        EXPECT_STREQ(row.program, program) << "read back";
+    }
 }
 
 // One row per way a service's ImagePath can be written.

@@ -2,7 +2,8 @@
 // twice it gives the text back at every length; a text is storable exactly
 // when its scrambled form has no zero byte; and a login and password
 // written to the agent's configuration read back as they were, or, for a
-// text that is not storable, as far as its first zero byte.
+// text that is not storable, as far as its first zero byte (a value longer
+// than 254 characters is not read back: the field keeps its text).
 #include <windows.h>
 
 #include <string.h>
@@ -91,6 +92,15 @@ int LoadSetupString(UINT, LPSTR buffer, int size)
 
 int ShowSetupMessage(HWND, UINT, LPCSTR, ...) { fuzz::Fail("no message while writing the configuration"); }
 void FatalSetupError(int id) { fuzz::Fail("the configuration is written (fatal error %d)", id); }
+void EndRunWithFailure(LPCSTR text) { fuzz::Fail("the configuration is written (%s)", text); }
+// The access list is the registry's business; here the key is only made.
+KeyProtection ProtectAgentConfigKey(DWORD *error)
+{
+    HKEY key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+    RegCloseKey(key);
+    return KeyProtected;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,0 +1,30 @@
+/* Who may read the agent's configuration and change its programs. */
+#ifndef SETUP_AGENT_SECURITY_H
+#define SETUP_AGENT_SECURITY_H
+
+#include <windows.h>
+
+/* Three grants at most: room for their entries with the largest SIDs. */
+#define AGENT_ACL_SIZE (sizeof(ACL) + 3 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE))
+
+/* A protected access list, ready to be passed: the descriptor points into
+ * the record, which therefore stays where it was built. */
+struct AgentSecurity {
+    SECURITY_DESCRIPTOR Descriptor;
+    SECURITY_ATTRIBUTES Attributes;
+    BYTE Acl[AGENT_ACL_SIZE];
+};
+
+/* The configuration key: full control for Administrators and SYSTEM, nothing
+ * for anyone else. */
+bool BuildAgentKeySecurity(AgentSecurity *security);
+/* The agent's directory and what is created in it: full control for
+ * Administrators and SYSTEM, reading and running for Users. */
+bool BuildAgentDirectorySecurity(AgentSecurity *security);
+
+/* Who besides Administrators and SYSTEM may change files in the directory,
+ * as names joined by ", "; empty when nobody; false when its list cannot be
+ * read. A missing list (everyone may) gives "Everyone". */
+bool DescribeOtherWriters(LPCSTR directory, LPSTR names, int size);
+
+#endif
