@@ -46,7 +46,8 @@ static std::vector<char> SetupEnvironment()
     return block;
 }
 
-bool StartSetup(SetupRun &run, const std::string &directory, const std::string &arguments)
+bool StartSetup(SetupRun &run, const std::string &directory, const std::string &arguments,
+                const std::string &outputFile)
 {
     std::string commandLine = "\"" + directory + "\\setup.exe\"";
     if (!arguments.empty())
@@ -55,9 +56,19 @@ bool StartSetup(SetupRun &run, const std::string &directory, const std::string &
     mutableLine.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
+    HANDLE output = INVALID_HANDLE_VALUE;
+    if (!outputFile.empty()) {
+        SECURITY_ATTRIBUTES inherited = {sizeof(inherited), NULL, TRUE};
+        output = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, NULL);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
     std::vector<char> environment = SetupEnvironment();
-    run.started = CreateProcessA(NULL, mutableLine.data(), NULL, NULL, FALSE, 0, environment.data(),
-                                 directory.c_str(), &startup, &run.process) != FALSE;
+    run.started = CreateProcessA(NULL, mutableLine.data(), NULL, NULL, output != INVALID_HANDLE_VALUE, 0,
+                                 environment.data(), directory.c_str(), &startup, &run.process) != FALSE;
+    if (output != INVALID_HANDLE_VALUE)
+        CloseHandle(output);
     return run.started;
 }
 

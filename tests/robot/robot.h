@@ -22,8 +22,10 @@ struct SetupRun {
 // The distribution directory of the build, as a Windows path.
 std::string DistDirectory();
 
-// Starts "<directory>\setup.exe <arguments>" with that directory current.
-bool StartSetup(SetupRun &run, const std::string &directory, const std::string &arguments);
+// Starts "<directory>\setup.exe <arguments>" with that directory current;
+// with an output file, its standard output and error go there.
+bool StartSetup(SetupRun &run, const std::string &directory, const std::string &arguments,
+                const std::string &outputFile = "");
 // Waits for the exit; answers the exit code, or STILL_ACTIVE on time-out.
 DWORD WaitForExit(SetupRun &run, DWORD timeoutMs);
 // Ends a run that is still going (after a failed check) and closes handles.

@@ -1,5 +1,8 @@
 #include "scenario/scenario_support.h"
 
+#include <stdarg.h>
+#include <stdio.h>
+
 namespace scenario {
 
 void RemoveDirectoryTree(const std::string &directory)
@@ -67,6 +70,16 @@ std::string LoadText(UINT id)
         LoadStringA(library, id, text, sizeof(text));
         FreeLibrary(library);
     }
+    return text;
+}
+
+std::string FormatText(UINT id, ...)
+{
+    char text[1024];
+    va_list args;
+    va_start(args, id);
+    vsnprintf(text, sizeof(text), LoadText(id).c_str(), args);
+    va_end(args);
     return text;
 }
 

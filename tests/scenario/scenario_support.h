@@ -22,6 +22,8 @@ void RemoveDirectoryTree(const std::string &directory);
 std::string MifPath();
 std::vector<std::string> MifLines();
 std::string LoadText(UINT id);
+// A text of the resource library with its format filled in.
+std::string FormatText(UINT id, ...);
 // The text of each entry of the log, without its time stamp; the lines of
 // a text of several lines are joined with "\n" again.
 std::vector<std::string> LogLines();

@@ -117,6 +117,28 @@ TEST_F(UnattendedInstall, ReinstallOverARunningInstallation)
     DeleteFileA("C:\\move.icf");
 }
 
+// The service manager gets the program path in quotation marks, and the
+// removal reads it back and leaves nothing behind.
+TEST_F(UnattendedInstall, DirectoryWithABlankAndItsRemoval)
+{
+    const std::string agent = "C:\\Program Files\\Agent";
+    std::string dir = CopyDistribution("C:\\blankpath", {"SETUP.ICF"});
+    WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=" + agent + "\\\r\n");
+    ASSERT_EQ(0u, RunSetup("SMSINSTALL", dir));
+    ExpectStatus("Success", "");
+    machine::ExpectInstalledAgent(agent + "\\", "sa", "");
+    EXPECT_EQ("\"" + agent + "\\KVASVR.EXE\"", machine::QueryService("KvaRpcService").imagePath);
+
+    ASSERT_EQ(0u, RunSetup("SMSUNINSTALL", dir));
+    ExpectStatus("Success", "");
+    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+    EXPECT_FALSE(robot::FileExists(agent));
+    EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
+    EXPECT_FALSE(robot::FileExists(machine::StartMenuFolder() + "\\" + LoadText(10062) + ".lnk"));
+    machine::CleanMachine(agent);
+    RemoveDirectoryTree(dir);
+}
+
 TEST_F(UnattendedInstall, RefusedRegistrationIsReportedAndTheInstallGoesOn)
 {
     SetEnvironmentVariableA("KSSETUP_FAIL_CODE", "1234");

@@ -25,16 +25,6 @@ const DWORD RunLimitMs = 60000;
 // A stop is waited for 30 seconds at most; the rest is the run itself.
 const DWORD StopLimitRunMs = 75000;
 
-std::string Format(UINT id, ...)
-{
-    char text[1024];
-    va_list args;
-    va_start(args, id);
-    vsnprintf(text, sizeof(text), LoadText(id).c_str(), args);
-    va_end(args);
-    return text;
-}
-
 void SetRegistry(const std::string &keyPath, const char *name, DWORD type, const void *data, DWORD size)
 {
     HKEY key;
@@ -164,7 +154,7 @@ const std::string DeepDirectory = "C:\\deep\\" + std::string(120, 'd') + "\\" + 
 
 const OutcomeRow Rows[] = {
     {"SetupInfMissing", "SMSINSTALL", [](Machine &m) { m.Distribution("C:\\noinf", {"setup.inf"}); },
-     "Failed", [] { return Format(10085, "C:\\noinf\\"); }, ExpectNothingInstalled, RunLimitMs},
+     "Failed", [] { return FormatText(10085, "C:\\noinf\\"); }, ExpectNothingInstalled, RunLimitMs},
     {"ResourceLibraryMissing", "SMSINSTALL", [](Machine &m) { m.Distribution("C:\\nores", {"HFNTSET.DLL"}); },
      "Failed", [] { return std::string("Faild to load HFNTSET.DLL"); }, ExpectNothingInstalled, RunLimitMs},
     {"ServiceThatNeverStops", "SMSINSTALL",
@@ -172,10 +162,10 @@ const OutcomeRow Rows[] = {
          m.Install();
          m.RestartWithStopBehaviour(4);
      },
-     "Failed", [] { return Format(10089, "KvaRpcService", 30); },
+     "Failed", [] { return FormatText(10089, "KvaRpcService", 30); },
      [] {
          EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing was changed";
-         EXPECT_TRUE(LogHas(Format(10089, "KvaRpcService", 30)));
+         EXPECT_TRUE(LogHas(FormatText(10089, "KvaRpcService", 30)));
      },
      StopLimitRunMs},
     {"ServiceThatRefusesToStop", "SMSINSTALL",
@@ -183,7 +173,7 @@ const OutcomeRow Rows[] = {
          m.Install();
          m.RestartWithStopBehaviour(2);
      },
-     "Failed", [] { return Format(10089, "KvaRpcService", 30); },
+     "Failed", [] { return FormatText(10089, "KvaRpcService", 30); },
      [] {
          EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::QueryService("KvaRpcService").state);
          EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing is replaced under a running program";
@@ -191,13 +181,13 @@ const OutcomeRow Rows[] = {
      RunLimitMs},
     {"RelativeInstallPath", "SMSINSTALL",
      [](Machine &m) { m.Configuration("C:\\relpath", "[Settings]\r\nInstallPath=DORURE\r\n"); }, "Failed",
-     [] { return Format(10087, "DORURE", "C:\\relpath\\SETUP.ICF"); }, ExpectNothingInstalled, RunLimitMs},
+     [] { return FormatText(10087, "DORURE", "C:\\relpath\\SETUP.ICF"); }, ExpectNothingInstalled, RunLimitMs},
     {"PasswordTooLong", "SMSINSTALL",
      [](Machine &m) {
          m.Configuration("C:\\longpw", "[Settings]\r\nInstallPath=C:\\DORURE\r\n[SQL Account Info]\r\nPassword=" +
                                            LongPassword + "\r\n");
      },
-     "Failed", [] { return Format(10088, "Password", 255, "C:\\longpw\\SETUP.ICF"); },
+     "Failed", [] { return FormatText(10088, "Password", 255, "C:\\longpw\\SETUP.ICF"); },
      [] {
          ExpectNothingInstalled();
          EXPECT_EQ(std::string::npos, robot::ReadWholeFile(MifPath()).find("Sesame")) << "no password text";
@@ -239,7 +229,7 @@ const OutcomeRow Rows[] = {
          m.Install();
          m.OtherAgent(LongLibrary);
      },
-     "Failed", [] { return Format(10091, "C:\\DORURE", "exchange"); },
+     "Failed", [] { return FormatText(10091, "C:\\DORURE", "exchange"); },
      [] {
          EXPECT_TRUE(machine::QueryService("KvaRpcService").exists) << "the other agent may need it";
          EXPECT_TRUE(robot::FileExists("C:\\DORURE\\KVASVR.EXE"));
@@ -276,7 +266,7 @@ const OutcomeRow Rows[] = {
          m.Install();
          SetText(std::string(Services) + "KvaRpcService", "ImagePath", REG_EXPAND_SZ, "KVASVR.EXE");
      },
-     "Failed", [] { return Format(10092, "KvaRpcService", "KVASVR.EXE"); },
+     "Failed", [] { return FormatText(10092, "KvaRpcService", "KVASVR.EXE"); },
      [] {
          EXPECT_TRUE(machine::QueryService("KvaRpcService").exists) << "a service it cannot place stays";
          EXPECT_FALSE(robot::FileExists("C:\\DORURE\\dorure60.dll"));
@@ -293,7 +283,7 @@ const OutcomeRow Rows[] = {
          m.Install();
          m.Hold("C:\\DORURE\\dorure60.dll");
      },
-     "Failed", [] { return Format(10095, 1, "dorure60.dll", ERROR_SHARING_VIOLATION, "C:\\DORURE"); },
+     "Failed", [] { return FormatText(10095, 1, "dorure60.dll", ERROR_SHARING_VIOLATION, "C:\\DORURE"); },
      [] { EXPECT_FALSE(robot::FileExists("C:\\DORURE\\dorure60.wri")) << "the rest goes"; }, RunLimitMs},
     {"HandOverToAnAgentWithoutServiceProgram", "SMSUNINSTALL",
      [](Machine &m) {

@@ -28,16 +28,6 @@ namespace {
 
 using machine::ConfigKey;
 
-std::string Format(UINT id, ...)
-{
-    char text[1024];
-    va_list args;
-    va_start(args, id);
-    vsnprintf(text, sizeof(text), support::LoadText(id).c_str(), args);
-    va_end(args);
-    return text;
-}
-
 class AgentKeyAccess : public ::testing::Test {
 protected:
     void SetUp() override
@@ -103,7 +93,7 @@ TEST_F(AgentKeyAccess, ListThatCannotBeSetEndsSetupBeforeTheAccountIsStored)
     std::vector<std::string> mif = robot::SplitLines(robot::ReadWholeFile(support::MifPath()));
     ASSERT_EQ(69u, mif.size());
     EXPECT_EQ("VALUE = \"Failed\"", mif[57]);
-    EXPECT_EQ("VALUE = \"" + Format(10110, ERROR_ACCESS_DENIED) + "\"", mif[65]);
+    EXPECT_EQ("VALUE = \"" + scenario::FormatText(10110, ERROR_ACCESS_DENIED) + "\"", mif[65]);
     EXPECT_FALSE(machine::ReadValue(ConfigKey, "user").found);
     EXPECT_FALSE(machine::ReadValue(ConfigKey, "password").found);
 }
