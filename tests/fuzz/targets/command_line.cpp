@@ -1,8 +1,9 @@
 // The command-line parser on any text, against a model of its rule: the
 // text is upper-cased and cut into tokens (blanks and hyphens end the first,
 // blanks and slashes the others); "I:" opens the log and may name the
-// configuration file, SMSINSTALL and SMSUNINSTALL set their bits. The text is
-// changed only by upper-casing and by NULs over delimiters.
+// configuration file, SMSINSTALL and SMSUNINSTALL set their bits, REMOVE
+// asks for the removal alone. The text is changed only by upper-casing and
+// by NULs over delimiters.
 #include <windows.h>
 
 #include <string.h>
@@ -28,6 +29,7 @@ struct Outcome {
     UINT refusal = 0;
     int logOpens = 0;
     int mifsCreated = 0;
+    int removeOnly = 0;
 };
 
 std::vector<std::string> Tokens(const std::string &text)
@@ -74,6 +76,8 @@ Outcome Model(std::string text)
         } else if (token.compare(0, 12, "SMSUNINSTALL") == 0) {
             expected.runFlags |= RF_SMS | RF_QUIET | RF_UNINSTALL;
             expected.mifsCreated++;
+        } else if (token.compare(0, 6, "REMOVE") == 0) {
+            expected.removeOnly = 1;
         }
     }
     return expected;
@@ -120,6 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                expected.configFile.c_str(), SetupState.ConfigFile);
     FUZZ_CHECK(expected.refusal == SetupState.ConfigFileRefusal, "refusal %u, got %u", expected.refusal,
                SetupState.ConfigFileRefusal);
+    FUZZ_CHECK(expected.removeOnly == SetupState.RemoveOnly, "remove only %d, got %d", expected.removeOnly,
+               SetupState.RemoveOnly);
     FUZZ_CHECK(expected.logOpens == g_logOpens, "%d log opens, got %d", expected.logOpens, g_logOpens);
     FUZZ_CHECK(expected.mifsCreated == g_mifsCreated, "%d status files, got %d", expected.mifsCreated,
                g_mifsCreated);

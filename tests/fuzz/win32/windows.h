@@ -29,6 +29,7 @@ typedef uint32_t DWORD;
 typedef DWORD *LPDWORD;
 typedef int32_t LONG;
 typedef LONG *PLONG;
+typedef int64_t LONGLONG;
 typedef uint64_t ULONGLONG;
 typedef intptr_t INT_PTR, LONG_PTR, LPARAM, LRESULT;
 typedef uintptr_t UINT_PTR, WPARAM;
