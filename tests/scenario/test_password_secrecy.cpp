@@ -101,16 +101,16 @@ public:
     {
         HWND dialog = Page(page);
         if (dialog)
-            robot::PressButton(dialog, IDC_NEXT);
+            EXPECT_TRUE(wizard::Click(dialog, IDC_NEXT));
     }
     void TypeAccount(const std::string &password, const std::string &confirmation)
     {
         HWND account = Page(wizard::Account);
         ASSERT_NE(nullptr, account);
-        robot::SetFieldText(account, IDC_SQL_LOGIN, "sa");
-        robot::SetFieldText(account, IDC_SQL_PASSWORD, password);
-        robot::SetFieldText(account, IDC_SQL_CONFIRM, confirmation);
-        robot::PressButton(account, IDC_NEXT);
+        ASSERT_TRUE(wizard::Type(account, IDC_SQL_LOGIN, "sa"));
+        ASSERT_TRUE(wizard::Type(account, IDC_SQL_PASSWORD, password));
+        ASSERT_TRUE(wizard::Type(account, IDC_SQL_CONFIRM, confirmation));
+        ASSERT_TRUE(wizard::Click(account, IDC_NEXT));
     }
     // Welcome, licence and the destination, whose new directory is accepted.
     void ToAccount()
@@ -118,7 +118,7 @@ public:
         Next(wizard::Welcome);
         HWND license = Page(wizard::License);
         ASSERT_NE(nullptr, license);
-        robot::PressButton(license, IDC_LICENSE_ACCEPT);
+        ASSERT_TRUE(wizard::Click(license, IDC_LICENSE_ACCEPT));
         Next(wizard::Destination);
         Answer(IDYES);
     }
@@ -211,7 +211,7 @@ const SecrecyRow Rows[] = {
          road.Answer(IDOK);
          HWND account = road.Page(wizard::Account);
          ASSERT_NE(nullptr, account);
-         robot::PressButton(account, IDC_CANCEL);
+         ASSERT_TRUE(wizard::Click(account, IDC_CANCEL));
          road.Answer(IDYES);
          EXPECT_EQ(0u, robot::WaitForExit(road.run, RunLimitMs));
      },
@@ -226,12 +226,10 @@ const SecrecyRow Rows[] = {
          road.Start("I:");
          HWND welcome = road.Page(wizard::Welcome);
          ASSERT_NE(nullptr, welcome);
-         // Wine without a display leaves the other choice of the group
-         // checked after a click (as the removal scenarios found): the choice
-         // is made as they make it.
-         SendDlgItemMessageA(welcome, IDC_INSTALL_CHOICE, BM_SETCHECK, BST_UNCHECKED, 0);
-         SendDlgItemMessageA(welcome, IDC_REMOVE_CHOICE, BM_SETCHECK, BST_CHECKED, 0);
-         robot::PressButton(welcome, IDC_NEXT);
+         ASSERT_TRUE(wizard::Click(welcome, IDC_REMOVE_CHOICE));
+         for (int i = 0; i < 100 && SendDlgItemMessageA(welcome, IDC_INSTALL_CHOICE, BM_GETCHECK, 0, 0); i++)
+             Sleep(20);
+         ASSERT_TRUE(wizard::Click(welcome, IDC_NEXT));
          road.AnswerUntilExit();
          EXPECT_EQ(3u, road.boxes.size()) << "remove it, stop its services, removed";
      },
