@@ -28,6 +28,15 @@ const char Distribution[] = "C:\\secrecy";
 const char ConfigFile[] = "C:\\secret.icf";
 const char OutputFile[] = "C:\\secrecy.out";
 const DWORD RunLimitMs = 120000;
+const char EntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dorure60Agent";
+
+// The copy of setup that Programs and Features runs for a removal.
+std::string KeptCopyDirectory()
+{
+    char programFiles[MAX_PATH];
+    GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof(programFiles));
+    return std::string(programFiles) + "\\Tamarack\\Dorure60 Setup";
+}
 
 std::string Upper(std::string text)
 {
@@ -49,9 +58,9 @@ public:
     HANDLE heldFile = INVALID_HANDLE_VALUE;
     SC_HANDLE heldManager = NULL, heldService = NULL;
 
-    void Start(const std::string &arguments)
+    void Start(const std::string &arguments, const std::string &directory = Distribution)
     {
-        ASSERT_TRUE(robot::StartSetup(run, Distribution, arguments, OutputFile));
+        ASSERT_TRUE(robot::StartSetup(run, directory, arguments, OutputFile));
     }
     void RunToEnd(const std::string &arguments)
     {
@@ -67,21 +76,28 @@ public:
         for (int i = 0; i < 200 && IsWindow(box); i++)
             Sleep(25);
     }
-    // Answers every box Yes (or OK, where it has no Yes) until setup ends.
+    // Answers every box Yes (or OK, where it has no Yes) until setup ends;
+    // a box of the copy that a removal hands its work to as well.
     void AnswerUntilExit()
     {
         DWORD start = GetTickCount();
         while (WaitForSingleObject(run.process.hProcess, 50) != WAIT_OBJECT_0) {
             ASSERT_LT(GetTickCount() - start, RunLimitMs) << "setup still runs; windows:" << Windows();
-            for (HWND window : robot::ProcessWindows(run.process.dwProcessId)) {
-                if (!robot::IsMessageBox(window) || !IsWindowEnabled(window))
-                    continue;
+            std::vector<HWND> shown;
+            EnumWindows(CollectBox, (LPARAM)&shown);
+            for (HWND window : shown) {
                 boxes.push_back(robot::MessageBoxText(window));
                 robot::AnswerMessageBox(window, GetDlgItem(window, IDYES) ? IDYES : IDOK);
                 for (int i = 0; i < 200 && IsWindow(window); i++)
                     Sleep(25);
             }
         }
+    }
+    static BOOL CALLBACK CollectBox(HWND window, LPARAM shown)
+    {
+        if (IsWindowVisible(window) && IsWindowEnabled(window) && robot::IsMessageBox(window))
+            ((std::vector<HWND> *)shown)->push_back(window);
+        return TRUE;
     }
     std::string Windows()
     {
@@ -234,6 +250,20 @@ const SecrecyRow Rows[] = {
          EXPECT_EQ(3u, road.boxes.size()) << "remove it, stop its services, removed";
      },
      Removed},
+    {"ProgramsAndFeaturesRemoval", [](Road &road) { road.Install(); },
+     [](Road &road) {
+         road.Start("I: REMOVE", KeptCopyDirectory());
+         road.AnswerUntilExit();
+         // The copy that did the work ends after the program it was handed
+         // the work by: once it has, nobody holds setup's instance mutex.
+         HANDLE mutex = NULL;
+         for (int i = 0; i < 150 && (mutex = OpenMutexA(SYNCHRONIZE, FALSE, "HoldfastSetupAppInstMutex")); i++) {
+             CloseHandle(mutex);
+             Sleep(200);
+         }
+         EXPECT_EQ(nullptr, mutex) << "a copy of setup still runs";
+     },
+     Removed},
     {"ServiceNotCreated",
      [](Road &road) {
          road.Install();
@@ -346,6 +376,8 @@ protected:
         road_.Release();
         Clean();
         RemoveDirectoryTree(Distribution);
+        RemoveDirectoryTree(KeptCopyDirectory());
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, EntryKey);
         DeleteFileA(ConfigFile);
         DeleteFileA(OutputFile);
     }
