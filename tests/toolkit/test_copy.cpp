@@ -307,6 +307,34 @@ TEST_F(CopyFiles, FailedCopyKeepsTheEarlierVersionWhole)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\" + kWorkFolder).c_str()));
 }
 
+// The renames run behind the writing; a file that cannot be put in place
+// still ends the copy there, as if the files were copied one by one: the
+// earlier version stays, and none of the copies written ahead is placed.
+TEST_F(CopyFiles, ACopyThatCannotBePutInPlaceEndsTheCopyThere)
+{
+    const int held = 12;
+    ASSERT_TRUE(CreateDirectoryA(root_.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA((root_ + "\\nested").c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), NULL));
+    std::string old = dest_ + "\\" + NameOf(held);
+    WriteAll(old, "the earlier version");
+    MakeSources(40);
+    HANDLE hold = CreateFileA(old.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hold);
+    int result = GrcCopyFilesInCopyList(GetModuleHandleA(NULL));
+    CloseHandle(hold);
+
+    std::string log = Log();
+    EXPECT_EQ(ERROR_ACCESS_DENIED, result) << log;
+    EXPECT_NE(std::string::npos, log.find("Cannot replace " + old + ": ")) << log;
+    EXPECT_EQ("the earlier version", ReadAll(old));
+    EXPECT_EQ(static_cast<size_t>(held + 1), FilesIn(dest_).size()) << "files 0 to 11 and the earlier version of 12";
+    for (int i = 0; i < held; ++i)
+        EXPECT_TRUE(ReadAll(dest_ + "\\" + NameOf(i)) == Contents(i)) << NameOf(i) << " is not whole";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\" + kWorkFolder).c_str()))
+        << "copies written ahead were left in the work folder";
+}
+
 TEST_F(CopyFiles, ReadOnlyEarlierVersionIsReplaced)
 {
     ASSERT_TRUE(CreateDirectoryA(root_.c_str(), NULL));

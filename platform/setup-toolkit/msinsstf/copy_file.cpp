@@ -1,7 +1,7 @@
 // One file of the copy. The data goes through the run's own buffer into a
-// temporary file, which is then renamed over the final name through the
-// handle it was written with: no second open, and the final name is looked
-// up once. (CopyFileA looks a new name up twice, once to see whether it is
+// temporary file, which is later renamed over the final name through the
+// handle it was written with (on the placer's thread): no second open, and
+// the final name is looked up once. (CopyFileA looks a new name up twice, once to see whether it is
 // the source itself and once to create it; under Wine each look-up of a name
 // that does not exist yet reads the whole destination directory, and that is
 // most of the time a copy of many small files takes there.)
@@ -31,15 +31,19 @@ DWORD LastErrorOrFailure()
     return error != 0 ? error : ERROR_GEN_FAILURE;
 }
 
+// Created as a new file: opened to replace, even a file that does not exist
+// yet is truncated (so Wine does it), and ext4 writes a file truncated to
+// nothing out to disk when it is closed, which the copy would wait for.
 HANDLE CreateTemporary(const std::string& temporary, DWORD attributes)
 {
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE | DELETE, 0, NULL, CREATE_ALWAYS, attributes, NULL);
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED)
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE | DELETE, 0, NULL, CREATE_NEW, attributes, NULL);
+    DWORD error = GetLastError();
+    if (file != INVALID_HANDLE_VALUE || (error != ERROR_FILE_EXISTS && error != ERROR_ACCESS_DENIED))
         return file;
-    // A read-only leftover of an earlier, interrupted copy.
+    // A leftover of an earlier, interrupted copy, read-only perhaps.
     SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(temporary.c_str());
-    return CreateFileA(temporary.c_str(), GENERIC_WRITE | DELETE, 0, NULL, CREATE_ALWAYS, attributes, NULL);
+    return CreateFileA(temporary.c_str(), GENERIC_WRITE | DELETE, 0, NULL, CREATE_NEW, attributes, NULL);
 }
 
 // Answers 0 or the error; ERROR_CANCELLED when the progress routine said stop.
@@ -98,46 +102,59 @@ bool ReplaceFinal(HANDLE file, const std::string& final)
     return false;
 }
 
-void DiscardTemporary(OpenFiles* files, const std::string& temporary)
+void DiscardTemporary(HANDLE* file, const std::string& temporary)
 {
-    CloseHandle(files->temporary);
-    files->temporary = INVALID_HANDLE_VALUE;
+    CloseHandle(*file);
+    *file = INVALID_HANDLE_VALUE;
     SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(temporary.c_str());
 }
 
 } // namespace
 
-FileCopyResult CopyThroughTemporary(const std::string& source, const std::string& temporary,
-                                    const std::string& final, std::vector<char>* buffer,
-                                    CopyProgressRoutine progress, void* context)
+DWORD WriteTemporary(const std::string& source, const std::string& temporary, std::vector<char>* buffer,
+                     CopyProgressRoutine progress, void* context, HANDLE* written)
 {
     OpenFiles files;
     FILE_BASIC_INFO info;
+    *written = INVALID_HANDLE_VALUE;
     // Shared as CopyFileA shares it: a source that others have open is read.
     files.source = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                NULL, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (files.source == INVALID_HANDLE_VALUE
         || !GetFileInformationByHandleEx(files.source, FileBasicInfo, &info, sizeof info))
-        return FileCopyResult{ LastErrorOrFailure(), false };
+        return LastErrorOrFailure();
     // The copy keeps the source's attributes and time of last change, as CopyFileA does.
     DWORD attributes = info.FileAttributes & kKeptAttributes;
     files.temporary = CreateTemporary(temporary, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
     if (files.temporary == INVALID_HANDLE_VALUE)
-        return FileCopyResult{ LastErrorOrFailure(), false };
+        return LastErrorOrFailure();
     DWORD error = CopyData(files, buffer, progress, context);
     if (error != 0) {
-        DiscardTemporary(&files, temporary);
-        return FileCopyResult{ error, false };
+        DiscardTemporary(&files.temporary, temporary);
+        return error;
     }
     FILETIME changed;
     changed.dwLowDateTime = static_cast<DWORD>(info.LastWriteTime.QuadPart);
     changed.dwHighDateTime = static_cast<DWORD>(info.LastWriteTime.QuadPart >> 32);
     SetFileTime(files.temporary, NULL, NULL, &changed);
-    if (!ReplaceFinal(files.temporary, final)) {
-        error = LastErrorOrFailure();
-        DiscardTemporary(&files, temporary);
-        return FileCopyResult{ error, true };
+    *written = files.temporary;
+    files.temporary = INVALID_HANDLE_VALUE;
+    return 0;
+}
+
+DWORD PlaceTemporary(HANDLE written, const std::string& temporary, const std::string& final)
+{
+    if (!ReplaceFinal(written, final)) {
+        DWORD error = LastErrorOrFailure();
+        DiscardTemporary(&written, temporary);
+        return error;
     }
-    return FileCopyResult{ 0, false };
+    CloseHandle(written);
+    return 0;
+}
+
+void DiscardWrittenTemporary(HANDLE written, const std::string& temporary)
+{
+    DiscardTemporary(&written, temporary);
 }

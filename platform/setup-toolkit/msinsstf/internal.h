@@ -68,15 +68,32 @@ int CopyMode();
 // ---- copy_file.cpp -----------------------------------------------------
 // Told the bytes of the current file copied so far; answers false to stop.
 typedef bool (*CopyProgressRoutine)(void* context, unsigned long long done);
-struct FileCopyResult {
-    DWORD error;        // 0, the Win32 error, or ERROR_CANCELLED when stopped
-    bool replacing;     // the error came from putting the copy in place
-};
-// Copies source to temporary (created anew in a folder of the copy's own)
-// and renames it over final; on failure no temporary copy is left.
-FileCopyResult CopyThroughTemporary(const std::string& source, const std::string& temporary,
-                                    const std::string& final, std::vector<char>* buffer,
-                                    CopyProgressRoutine progress, void* context);
+// Copies source into temporary, created anew in a folder of the copy's own;
+// on success *written is the temporary, open, whole and not yet in place.
+// Answers 0, the Win32 error, or ERROR_CANCELLED when told to stop; on
+// failure no temporary is left.
+DWORD WriteTemporary(const std::string& source, const std::string& temporary, std::vector<char>* buffer,
+                     CopyProgressRoutine progress, void* context, HANDLE* written);
+// Renames a written temporary over final and closes it; when it cannot, the
+// temporary is deleted and final left as it was.
+DWORD PlaceTemporary(HANDLE written, const std::string& temporary, const std::string& final);
+// Closes and deletes a written temporary that is not to be placed.
+void DiscardWrittenTemporary(HANDLE written, const std::string& temporary);
+
+// ---- copy_placer.cpp ----------------------------------------------------
+// Puts written temporaries in place on a thread of its own, in the order
+// they were written, while the next file is being written.
+struct CopyPlacer;
+CopyPlacer* StartCopyPlacer();
+// Hands over a written temporary; the placer owns it from then on.
+void PlaceLater(CopyPlacer* placer, HANDLE written, const std::string& temporary, const std::string& final);
+// Waits until fewer than count temporaries wait to be placed; answers the
+// first placing error so far, or 0.
+DWORD WaitForPlacer(CopyPlacer* placer, size_t count);
+// Places what was handed over (everything after a failure is discarded),
+// ends the thread and frees the placer; answers the first placing error,
+// with its final name in *final, or 0.
+DWORD StopCopyPlacer(CopyPlacer* placer, std::string* final);
 
 // ---- gauge.cpp ----------------------------------------------------------
 bool GaugeOpen(HWND owner, int fileCount);
