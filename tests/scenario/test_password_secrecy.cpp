@@ -116,8 +116,9 @@ public:
     void Next(wizard::Page page)
     {
         HWND dialog = Page(page);
-        if (dialog)
+        if (dialog) {
             EXPECT_TRUE(wizard::Click(dialog, IDC_NEXT));
+        }
     }
     void TypeAccount(const std::string &password, const std::string &confirmation)
     {
@@ -180,8 +181,9 @@ std::function<void(Road &)> Status(const char *status, UINT id = 0)
         ASSERT_EQ(69u, mif.size());
         EXPECT_EQ(std::string("VALUE = \"") + status + "\"", mif[57]);
         std::string text = LoadText(id);
-        if (id)
+        if (id) {
             EXPECT_EQ(0u, mif[65].find("VALUE = \"" + text.substr(0, text.find('%')))) << mif[65];
+        }
     };
 }
 
