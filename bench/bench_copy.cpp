@@ -5,7 +5,8 @@
 //                                          buffer straight to the final names
 //   bench_copy toolkit INF  SOURCE DEST   GrcCopyFilesInCopyList, with gauge
 // The loop is there to show where the time goes: it looks each new name up
-// once, as the toolkit does, where CopyFileA looks it up twice.
+// once, as the toolkit does, where CopyFileA looks it up twice; but on the
+// thread that writes, where the toolkit renames on a second one.
 #include <windows.h>
 
 #include <cstdio>

@@ -269,7 +269,7 @@ double Seconds(const Run& run)
 const std::vector<std::pair<std::string, std::string>> kFigures = {
     { "plain CopyFileA loop, payload", "s" },
     { "GrcCopyFilesInCopyList, payload (gauge, temporary names)", "s" },
-    { "  why: ReadFile/WriteFile loop, 256 KB, final names", "s" },
+    { "  why: ReadFile/WriteFile, 256 KB, final names, one thread", "s" },
     { "setup SMSINSTALL with the payload", "s" },
     { "NSIS 3 /S, the payload (no compression)", "s" },
     { "msiexec /i /qn, the payload", "s" },
