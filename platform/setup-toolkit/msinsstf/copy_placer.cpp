@@ -8,6 +8,7 @@
 #include "internal.h"
 
 #include <deque>
+#include <utility>
 #include <new>
 
 namespace {
@@ -86,7 +87,7 @@ DWORD WINAPI PlacerThread(void* parameter)
 CopyPlacer* StartCopyPlacer()
 {
     CopyPlacer* placer = new CopyPlacer;
-    placer->thread = CreateThread(NULL, 64 * 1024, PlacerThread, placer, STACK_SIZE_PARAM_IS_A_RESERVATION, NULL);
+    placer->thread = CreateThread(NULL, 0, PlacerThread, placer, 0, NULL);
     return placer;
 }
 
