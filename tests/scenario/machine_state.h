@@ -11,6 +11,8 @@ namespace machine {
 
 const char ConfigKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\dorure60";
 const char ProductsKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\Products";
+// The agent's entry in Programs and Features.
+const char UninstallEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dorure60Agent";
 
 struct RegistryValue {
     bool found = false;

@@ -28,7 +28,6 @@ const char Distribution[] = "C:\\secrecy";
 const char ConfigFile[] = "C:\\secret.icf";
 const char OutputFile[] = "C:\\secrecy.out";
 const DWORD RunLimitMs = 120000;
-const char EntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dorure60Agent";
 
 // The copy of setup that Programs and Features runs for a removal.
 std::string KeptCopyDirectory()
@@ -379,7 +378,7 @@ protected:
         Clean();
         RemoveDirectoryTree(Distribution);
         RemoveDirectoryTree(KeptCopyDirectory());
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, EntryKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, machine::UninstallEntryKey);
         DeleteFileA(ConfigFile);
         DeleteFileA(OutputFile);
     }

@@ -16,7 +16,6 @@ using namespace scenario;
 
 namespace {
 
-const char EntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dorure60Agent";
 const char EntryName[] = "Dorure60Agent";
 const char Distribution[] = "C:\\DIST";
 const char OtherAgentKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\exchange";
@@ -31,13 +30,13 @@ std::string KeptCopyDirectory()
 
 std::string EntryText(const char *name)
 {
-    std::string data = machine::ReadValue(EntryKey, name).data;
+    std::string data = machine::ReadValue(machine::UninstallEntryKey, name).data;
     return data.empty() ? data : data.substr(0, data.size() - 1);
 }
 
 DWORD EntryNumber(const char *name)
 {
-    machine::RegistryValue value = machine::ReadValue(EntryKey, name);
+    machine::RegistryValue value = machine::ReadValue(machine::UninstallEntryKey, name);
     DWORD number = 0xFFFFFFFF;
     if (value.type == REG_DWORD && value.data.size() == 4)
         memcpy(&number, value.data.data(), 4);
@@ -152,7 +151,7 @@ protected:
         RemoveDirectoryTree("D:\\OTHER");
         RemoveDirectoryTree(Distribution);
         RemoveDirectoryTree(KeptCopyDirectory());
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, EntryKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, machine::UninstallEntryKey);
     }
     DWORD RunSetup(const std::string &directory, const std::string &arguments)
     {
@@ -165,7 +164,7 @@ protected:
     {
         CopyDistribution(Distribution);
         ASSERT_EQ(0u, RunSetup(Distribution, "SMSINSTALL"));
-        ASSERT_TRUE(machine::KeyExists(EntryKey));
+        ASSERT_TRUE(machine::KeyExists(machine::UninstallEntryKey));
     }
     // Another agent of the family in D:\OTHER, with an older service program.
     void AddOtherAgent()
@@ -183,7 +182,7 @@ protected:
     {
         EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
         EXPECT_FALSE(robot::FileExists("C:\\DORURE")) << "the agent's directory";
-        EXPECT_FALSE(machine::KeyExists(EntryKey)) << "the Programs and Features entry";
+        EXPECT_FALSE(machine::KeyExists(machine::UninstallEntryKey)) << "the Programs and Features entry";
         EXPECT_TRUE(WaitUntilGone(KeptCopyDirectory(), 15000)) << "the kept copy of setup";
         EXPECT_EQ(std::string::npos, RunProgram("uninstaller.exe --list", RunLimitMs).find(EntryName));
     }
@@ -226,7 +225,7 @@ TEST_F(ProgramsAndFeatures, FailedInstallLeavesNoEntry)
     DWORD code = RunSetup(Distribution, "SMSINSTALL");
     CloseHandle(locked);
     ASSERT_EQ(0u, code);
-    EXPECT_FALSE(machine::KeyExists(EntryKey));
+    EXPECT_FALSE(machine::KeyExists(machine::UninstallEntryKey));
     EXPECT_FALSE(robot::FileExists(KeptCopyDirectory()));
 }
 

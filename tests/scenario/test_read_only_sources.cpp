@@ -18,7 +18,6 @@ using namespace wizard;
 
 namespace {
 
-const char EntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dorure60Agent";
 const DWORD RunLimitMs = 120000;
 
 struct SourceRow {
@@ -82,7 +81,7 @@ protected:
     {
         machine::CleanMachine();
         RemoveDirectoryTree(KeptCopyDirectory());
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, EntryKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, machine::UninstallEntryKey);
     }
     void Start(const char *arguments)
     {
@@ -177,7 +176,7 @@ TEST_P(ReadOnlySource, InstallReinstallAndRemovalLeaveACleanMachine)
     EXPECT_FALSE(robot::FileExists("C:\\DORURE")) << "every file of the agent went, and its directory";
     EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
     EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
-    EXPECT_FALSE(machine::KeyExists(EntryKey));
+    EXPECT_FALSE(machine::KeyExists(machine::UninstallEntryKey));
     EXPECT_FALSE(robot::FileExists(KeptCopyDirectory()));
 }
 

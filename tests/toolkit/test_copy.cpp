@@ -159,6 +159,23 @@ protected:
         FOpenLogFile(log_.c_str(), 1);
         return text;
     }
+    // Runs the copy while another thread presses "Stop Copying" once the
+    // gauge is up and filesBeforeClick files are in place.
+    int CopyWhileQuitIsPressed(QuitClicker* clicker, size_t filesBeforeClick)
+    {
+        clicker->copyThread = GetCurrentThreadId();
+        clicker->frame = frame_;
+        clicker->destDir = dest_;
+        clicker->filesBeforeClick = filesBeforeClick;
+        HANDLE thread = CreateThread(NULL, 0, PressQuitDuringCopy, clicker, 0, NULL);
+        EXPECT_NE(static_cast<HANDLE>(NULL), thread);
+        if (thread == NULL)
+            return -1;
+        int result = GrcCopyFilesInCopyList(GetModuleHandleA(NULL));
+        WaitForSingleObject(thread, 30000);
+        CloseHandle(thread);
+        return result;
+    }
     // Every file under its final name is whole; no temporary copy is left.
     void ExpectNoPartialFiles()
     {
@@ -208,15 +225,7 @@ TEST_F(CopyFiles, QuitButtonStopsTheCopyWith48AndLeavesNoPartialFile)
     MakeSources(400);
     ProSetPos(37, 41);
     QuitClicker clicker = {};
-    clicker.copyThread = GetCurrentThreadId();
-    clicker.frame = frame_;
-    clicker.destDir = dest_;
-    clicker.filesBeforeClick = 5;
-    HANDLE thread = CreateThread(NULL, 0, PressQuitDuringCopy, &clicker, 0, NULL);
-    ASSERT_NE(static_cast<HANDLE>(NULL), thread);
-    int result = GrcCopyFilesInCopyList(GetModuleHandleA(NULL));
-    WaitForSingleObject(thread, 30000);
-    CloseHandle(thread);
+    int result = CopyWhileQuitIsPressed(&clicker, 5);
 
     ASSERT_TRUE(clicker.clicked) << "the gauge did not appear during the copy";
     EXPECT_EQ(48, result);
@@ -243,15 +252,7 @@ TEST_F(CopyFiles, QuitInsideALargeFileLeavesNeitherItNorItsTemporaryCopy)
     ASSERT_TRUE(FOpenInf(inf_.c_str(), 1, 0));
     ASSERT_TRUE(FAddSectionFilesToCopyList("Files", source_.c_str(), (dest_ + "\\").c_str()));
     QuitClicker clicker = {};
-    clicker.copyThread = GetCurrentThreadId();
-    clicker.frame = frame_;
-    clicker.destDir = dest_;
-    clicker.filesBeforeClick = 0;
-    HANDLE thread = CreateThread(NULL, 0, PressQuitDuringCopy, &clicker, 0, NULL);
-    ASSERT_NE(static_cast<HANDLE>(NULL), thread);
-    int result = GrcCopyFilesInCopyList(GetModuleHandleA(NULL));
-    WaitForSingleObject(thread, 30000);
-    CloseHandle(thread);
+    int result = CopyWhileQuitIsPressed(&clicker, 0);
 
     ASSERT_TRUE(clicker.clicked) << "the gauge did not appear during the copy";
     EXPECT_EQ(48, result) << "the quit was honoured only after the file";
