@@ -2,11 +2,7 @@
 #include <windows.h>
 #include <stdlib.h>
 
-#define PRODUCTS_KEY        "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\Products"
-#define PRODUCTS_KEY_CLASS  "TSIData"
-#define SQL_AGENT_PRODUCT   37
-#define SQL_AGENT_VALUE     "SQL_ZEduziz"
-#define SQL_AGENT_VERSION   "2.0"
+#include "product.h"
 
 /* Diagnostics switch: when the environment variable KSSETUP_FAIL_CODE holds
  * a number, registration answers that number and changes nothing. It lets a
@@ -41,7 +37,7 @@ static DWORD WriteProductEntry(LPCSTR valueName, LPCSTR version)
 {
     HKEY key = NULL;
     DWORD disposition = 0;
-    LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, PRODUCTS_KEY, 0, (LPSTR)PRODUCTS_KEY_CLASS, 0,
+    LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, AGENT_PRODUCTS_KEY, 0, (LPSTR)AGENT_KEY_CLASS, 0,
                                   KEY_SET_VALUE, NULL, &key, &disposition);
     if (result != ERROR_SUCCESS)
         return (DWORD)result;
@@ -59,11 +55,11 @@ extern "C" DWORD WINAPI RegisterAgentProduct(DWORD product, DWORD reserved, LPCS
     DWORD forced = 0;
     if (ReadForcedFailCode(&forced))
         return forced;
-    if (product != SQL_AGENT_PRODUCT)
+    if (product != AGENT_PRODUCT_CODE)
         return ERROR_INVALID_PARAMETER;
     if (!IsExistingDirectory(systemDirectory))
         return ERROR_PATH_NOT_FOUND;
-    return WriteProductEntry(SQL_AGENT_VALUE, SQL_AGENT_VERSION);
+    return WriteProductEntry(AGENT_PRODUCT_VALUE, PRODUCT_VERSION);
 }
 
 /* Ordinal 101. Setup itself maintains the product list at removal. */

@@ -1,11 +1,11 @@
 /* kvaprod.dll: identifies the agent products of the family. */
 #include <windows.h>
 
-#define SQL_AGENT_PRODUCT 37
+#include "product.h"
 
-extern "C" DWORD WINAPI KvaProductCode(void) { return SQL_AGENT_PRODUCT; }
+extern "C" DWORD WINAPI KvaProductCode(void) { return AGENT_PRODUCT_CODE; }
 
 extern "C" LPCSTR WINAPI KvaProductName(DWORD product)
 {
-    return product == SQL_AGENT_PRODUCT ? "SQL_ZEduziz" : NULL;
+    return product == AGENT_PRODUCT_CODE ? AGENT_PRODUCT_VALUE : NULL;
 }

@@ -5,12 +5,12 @@
 
 #include <windows.h>
 
+#include "product.h"
+
 #ifndef AGENT_SERVICE_NAME
-#define AGENT_SERVICE_NAME "KvaRpcService"
+#define AGENT_SERVICE_NAME RPC_SERVICE_NAME
 #endif
 
-#define AGENT_CONFIG_KEY   "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\dorure60"
-#define AGENT_LOG_FILE     "dorure60.log"
 #define AGENT_TEXT_SIZE    256
 #define AGENT_LOG_LINE     1024
 

@@ -36,10 +36,10 @@ static void LogLibraryAndServer(HKEY key)
 {
     char dll[AGENT_TEXT_SIZE], server[AGENT_TEXT_SIZE];
     char version[AGENT_TEXT_SIZE], build[AGENT_TEXT_SIZE];
-    ReadConfigText(key, "dll", dll);
-    ReadConfigText(key, "server", server);
-    ReadConfigText(key, "version", version);
-    ReadConfigText(key, "BuildNumber", build);
+    ReadConfigText(key, AGENT_VALUE_LIBRARY, dll);
+    ReadConfigText(key, AGENT_VALUE_SERVER, server);
+    ReadConfigText(key, AGENT_VALUE_VERSION, version);
+    ReadConfigText(key, AGENT_VALUE_BUILD, build);
     WriteAgentLog("%s: configuration: dll=%s server=%s version=%s build=%s", AGENT_SERVICE_NAME,
                   dll, server, version, build);
 }
@@ -47,7 +47,7 @@ static void LogLibraryAndServer(HKEY key)
 static void LogLogin(HKEY key)
 {
     char stored[AGENT_TEXT_SIZE];
-    if (ReadConfigText(key, "user", stored) != ERROR_SUCCESS) {
+    if (ReadConfigText(key, AGENT_VALUE_LOGIN, stored) != ERROR_SUCCESS) {
         WriteAgentLog("%s: login: %s", AGENT_SERVICE_NAME, stored);
         return;
     }
@@ -61,7 +61,7 @@ static void LogLogin(HKEY key)
 static void LogPasswordPresence(HKEY key)
 {
     char stored[AGENT_TEXT_SIZE];
-    if (ReadConfigText(key, "password", stored) != ERROR_SUCCESS) {
+    if (ReadConfigText(key, AGENT_VALUE_PASSWORD, stored) != ERROR_SUCCESS) {
         WriteAgentLog("%s: password: %s", AGENT_SERVICE_NAME, stored);
         return;
     }
