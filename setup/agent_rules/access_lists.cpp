@@ -4,9 +4,9 @@
 // programs in its directory replaced by nobody else.
 #include <string.h>
 
-#include "setup/install/install.h"
-#include "setup/install/agent_security.h"
-#include "setup/pages/pages.h"
+#include "setup/agent_rules/access_lists.h"
+
+#include <sddl.h>
 
 struct AccessGrant {
     WELL_KNOWN_SID_TYPE trustee;
@@ -16,6 +16,13 @@ struct AccessGrant {
 static const AccessGrant KeyGrants[] = {
     {WinBuiltinAdministratorsSid, KEY_ALL_ACCESS},
     {WinLocalSystemSid, KEY_ALL_ACCESS},
+};
+
+// Where setup puts a copy of itself to run with full rights: nobody else
+// may put a library there for it to load.
+static const AccessGrant SetupFolderGrants[] = {
+    {WinLocalSystemSid, FILE_ALL_ACCESS},
+    {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS},
 };
 
 static const AccessGrant DirectoryGrants[] = {
@@ -60,32 +67,82 @@ bool BuildAgentDirectorySecurity(AgentSecurity *security)
                          OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
 }
 
-// The key is made with its list, so that it is never open to others even
-// for a moment; a key that exists already gets the list before any value
-// is written, a reinstall's included.
-KeyProtection ProtectAgentConfigKey(DWORD *error)
+bool BuildSetupFolderSecurity(AgentSecurity *security)
 {
-    AgentSecurity security;
-    if (!BuildAgentKeySecurity(&security)) {
-        *error = GetLastError();
-        return KeyNotProtected;
+    return BuildSecurity(security, SetupFolderGrants, ARRAYSIZE(SetupFolderGrants),
+                         OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+}
+
+#define WRITE_RIGHTS                                                                                        \
+    (FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE | \
+     WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL)
+
+// Administrators, SYSTEM and the owner of what setup creates (itself, an
+// administrator) are trusted with the agent's programs anyway.
+static bool IsTrusted(PSID sid)
+{
+    static const WELL_KNOWN_SID_TYPE trusted[] = {WinBuiltinAdministratorsSid, WinLocalSystemSid,
+                                                  WinCreatorOwnerSid};
+    for (WELL_KNOWN_SID_TYPE type : trusted)
+        if (IsWellKnownSid(sid, type))
+            return true;
+    return false;
+}
+
+static void AppendName(PSID sid, LPSTR names, int size)
+{
+    char name[128], domain[128];
+    DWORD nameSize = sizeof(name), domainSize = sizeof(domain);
+    SID_NAME_USE use;
+    LPSTR text = NULL;
+    if (!LookupAccountSidA(NULL, sid, name, &nameSize, domain, &domainSize, &use)) {
+        if (!ConvertSidToStringSidA(sid, &text))
+            return;
+        lstrcpynA(name, text, sizeof(name));
+        LocalFree(text);
     }
-    char keyClass[] = AGENT_KEY_CLASS;
-    HKEY agents, key;
-    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT "\\agent", 0, keyClass, 0,
-                                  KEY_CREATE_SUB_KEY, NULL, &agents, NULL);
-    if (status == ERROR_SUCCESS) {
-        status = RegCreateKeyExA(agents, AGENT_CONFIG_NAME, 0, keyClass, 0, KEY_ALL_ACCESS, &security.Attributes,
-                                 &key, NULL);
-        RegCloseKey(agents);
+    if (lstrlenA(names) + lstrlenA(name) + 3 >= size)
+        return;
+    if (names[0])
+        lstrcatA(names, ", ");
+    lstrcatA(names, name);
+}
+
+static void DescribeList(PACL acl, BOOL present, LPSTR names, int size)
+{
+    if (!present || !acl) {
+        lstrcpynA(names, "Everyone", size);
+        return;
     }
-    if (status != ERROR_SUCCESS) {
-        *error = (DWORD)status;
-        return KeyNotCreated;
+    for (DWORD i = 0; i < acl->AceCount; i++) {
+        ACE_HEADER *header;
+        if (!GetAce(acl, i, (LPVOID *)&header) || header->AceType != ACCESS_ALLOWED_ACE_TYPE)
+            continue;
+        ACCESS_ALLOWED_ACE *ace = (ACCESS_ALLOWED_ACE *)header;
+        PSID sid = (PSID)&ace->SidStart;
+        if ((ace->Mask & WRITE_RIGHTS) && !IsTrusted(sid))
+            AppendName(sid, names, size);
     }
-    status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                               &security.Descriptor);
-    RegCloseKey(key);
-    *error = (DWORD)status;
-    return status == ERROR_SUCCESS ? KeyProtected : KeyNotProtected;
+}
+
+bool DescribeOtherWriters(LPCSTR directory, LPSTR names, int size)
+{
+    names[0] = '\0';
+    DWORD needed = 0;
+    GetFileSecurityA(directory, DACL_SECURITY_INFORMATION, NULL, 0, &needed);
+    if (needed == 0)
+        return false;
+    PSECURITY_DESCRIPTOR descriptor = (PSECURITY_DESCRIPTOR)LocalAlloc(LMEM_FIXED, needed);
+    if (!descriptor)
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = NULL;
+    bool read = GetFileSecurityA(directory, DACL_SECURITY_INFORMATION, descriptor, needed, &needed) &&
+                GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+    if (read)
+        DescribeList(acl, present, names, size);
+    DWORD error = GetLastError();
+    LocalFree(descriptor);
+    SetLastError(error);
+    return read;
 }

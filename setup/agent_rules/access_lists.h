@@ -1,6 +1,6 @@
 /* Who may read the agent's configuration and change its programs. */
-#ifndef SETUP_AGENT_SECURITY_H
-#define SETUP_AGENT_SECURITY_H
+#ifndef SETUP_ACCESS_LISTS_H
+#define SETUP_ACCESS_LISTS_H
 
 #include <windows.h>
 
@@ -21,6 +21,10 @@ bool BuildAgentKeySecurity(AgentSecurity *security);
 /* The agent's directory and what is created in it: full control for
  * Administrators and SYSTEM, reading and running for Users. */
 bool BuildAgentDirectorySecurity(AgentSecurity *security);
+
+/* The folders setup makes for a copy of itself: full control for
+ * Administrators and SYSTEM, nothing for anyone else. */
+bool BuildSetupFolderSecurity(AgentSecurity *security);
 
 /* Who besides Administrators and SYSTEM may change files in the directory,
  * as names joined by ", "; empty when nobody; false when its list cannot be

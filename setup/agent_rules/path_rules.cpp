@@ -1,4 +1,4 @@
-#include "setup/pages/pages.h"
+#include "setup/agent_rules/agent_rules.h"
 
 // The last character, found by walking the text (double-byte characters are
 // stepped over whole), must be a backslash of its own.
@@ -35,4 +35,34 @@ bool IsFullLocalPath(LPCSTR path)
 bool IsFullLocalDirectory(LPCSTR directory)
 {
     return directory[0] && directory[1] == ':' && (directory[2] == '\0' || IsFullLocalPath(directory));
+}
+
+// The last backslash of its own: the second byte of a double-byte character
+// is no separator.
+void CutAtLastBackslash(LPSTR path, LPSTR destination)
+{
+    LPSTR backslash = NULL;
+    for (LPSTR p = path; *p; p = CharNextA(p))
+        if (*p == '\\')
+            backslash = p;
+    if (!backslash)
+        return;
+    *backslash = '\0';
+    lstrcpyA(destination, path);
+}
+
+bool JoinPath(LPSTR path, int size, LPCSTR directory, LPCSTR name)
+{
+    int directoryLength = lstrlenA(directory);
+    bool separator = directoryLength > 0 && !EndsInBackslash(directory);
+    if (directoryLength + (separator ? 1 : 0) + lstrlenA(name) >= size) {
+        if (size > 0)
+            path[0] = '\0';
+        return false;
+    }
+    lstrcpyA(path, directory);
+    if (separator)
+        lstrcatA(path, "\\");
+    lstrcatA(path, name);
+    return true;
 }

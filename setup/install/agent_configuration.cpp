@@ -4,8 +4,8 @@
 #include "resources/resource_ids.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
-#include "setup/pages/pages.h"
 #include "setup/shell/setup_state.h"
+#include "setup/unattended/unattended.h"
 
 #define AGENT_KEY_NAME    "agent"
 #define AGENT_SUBKEY_NAME AGENT_CONFIG_NAME
@@ -102,20 +102,18 @@ void WriteAgentConfiguration(void)
 {
     RequireProtectedKey();
     WriteString("name", "Microsoft SQL Server");
-    WriteString("server", "MSSQLServer60");
+    WriteString(AGENT_VALUE_SERVER, AGENT_SQL_SERVER);
     WriteString("type", "database");
-    WriteScrambled("user", SetupState.SqlLogin);
-    WriteScrambled("password", SetupState.SqlPassword);
+    WriteScrambled(AGENT_VALUE_LOGIN, SetupState.SqlLogin);
+    WriteScrambled(AGENT_VALUE_PASSWORD, SetupState.SqlPassword);
 
     char library[SETUP_PATH_SIZE + sizeof(AGENT_LIBRARY_FILE) + 1];
-    lstrcpynA(library, SetupState.InstallDir, SETUP_PATH_SIZE);
-    AddTrailingBackslash(library);
-    lstrcatA(library, AGENT_LIBRARY_FILE);
-    WriteString("dll", library);
+    JoinPath(library, sizeof(library), SetupState.InstallDir, AGENT_LIBRARY_FILE);
+    WriteString(AGENT_VALUE_LIBRARY, library);
 
     WriteNumber("debug", 0);
-    WriteString("version", "2.0");
-    WriteString("BuildNumber", "061");
+    WriteString(AGENT_VALUE_VERSION, PRODUCT_VERSION);
+    WriteString(AGENT_VALUE_BUILD, PRODUCT_BUILD);
     WriteNumber("StripeNum", 4);
     WriteNumber("TblStripeNum", 1);
     WriteNumber("max_pipe_wait_time", 400);

@@ -4,88 +4,10 @@
 // owner set, a new list would not reach the files already in it, and a
 // silent change could lock others out. The log says instead who besides
 // Administrators and SYSTEM may change files in it.
-#include "setup/install/agent_security.h"
-
-#include <sddl.h>
-
+#include "setup/agent_rules/access_lists.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
-#include "setup/pages/pages.h"
 #include "setup/shell/setup_state.h"
-
-#define WRITE_RIGHTS                                                                                        \
-    (FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE | \
-     WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL)
-
-// Administrators, SYSTEM and the owner of what setup creates (itself, an
-// administrator) are trusted with the agent's programs anyway.
-static bool IsTrusted(PSID sid)
-{
-    static const WELL_KNOWN_SID_TYPE trusted[] = {WinBuiltinAdministratorsSid, WinLocalSystemSid,
-                                                  WinCreatorOwnerSid};
-    for (WELL_KNOWN_SID_TYPE type : trusted)
-        if (IsWellKnownSid(sid, type))
-            return true;
-    return false;
-}
-
-static void AppendName(PSID sid, LPSTR names, int size)
-{
-    char name[128], domain[128];
-    DWORD nameSize = sizeof(name), domainSize = sizeof(domain);
-    SID_NAME_USE use;
-    LPSTR text = NULL;
-    if (!LookupAccountSidA(NULL, sid, name, &nameSize, domain, &domainSize, &use)) {
-        if (!ConvertSidToStringSidA(sid, &text))
-            return;
-        lstrcpynA(name, text, sizeof(name));
-        LocalFree(text);
-    }
-    if (lstrlenA(names) + lstrlenA(name) + 3 >= size)
-        return;
-    if (names[0])
-        lstrcatA(names, ", ");
-    lstrcatA(names, name);
-}
-
-static void DescribeList(PACL acl, BOOL present, LPSTR names, int size)
-{
-    if (!present || !acl) {
-        lstrcpynA(names, "Everyone", size);
-        return;
-    }
-    for (DWORD i = 0; i < acl->AceCount; i++) {
-        ACE_HEADER *header;
-        if (!GetAce(acl, i, (LPVOID *)&header) || header->AceType != ACCESS_ALLOWED_ACE_TYPE)
-            continue;
-        ACCESS_ALLOWED_ACE *ace = (ACCESS_ALLOWED_ACE *)header;
-        PSID sid = (PSID)&ace->SidStart;
-        if ((ace->Mask & WRITE_RIGHTS) && !IsTrusted(sid))
-            AppendName(sid, names, size);
-    }
-}
-
-bool DescribeOtherWriters(LPCSTR directory, LPSTR names, int size)
-{
-    names[0] = '\0';
-    DWORD needed = 0;
-    GetFileSecurityA(directory, DACL_SECURITY_INFORMATION, NULL, 0, &needed);
-    if (needed == 0)
-        return false;
-    PSECURITY_DESCRIPTOR descriptor = (PSECURITY_DESCRIPTOR)LocalAlloc(LMEM_FIXED, needed);
-    if (!descriptor)
-        return false;
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL acl = NULL;
-    bool read = GetFileSecurityA(directory, DACL_SECURITY_INFORMATION, descriptor, needed, &needed) &&
-                GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
-    if (read)
-        DescribeList(acl, present, names, size);
-    DWORD error = GetLastError();
-    LocalFree(descriptor);
-    SetLastError(error);
-    return read;
-}
 
 static void LogExistingAccess(LPCSTR directory)
 {

@@ -7,6 +7,7 @@
 #include "setup/shell/shell.h"
 #include "setup/toolkit/toolkit.h"
 #include "platform/setup-toolkit/setuptk.h"
+#include "setup/unattended/unattended.h"
 
 const char *const AgentServiceNames[2] = {RPC_SERVICE_NAME, BRD_SERVICE_NAME};
 const UINT AgentServiceTitleIds[2] = {IDS_RPC_SERVICE_TITLE, IDS_BRD_SERVICE_TITLE};
@@ -335,7 +336,7 @@ INT_PTR CALLBACK ServiceCreationDlgProc(HWND dialog, UINT message, WPARAM wParam
         DWORD startType = (SetupState.RunFlags & RF_AUTOSTART) ? SERVICE_AUTO_START : SERVICE_DEMAND_START;
         char displayName[256], path[SETUP_PATH_SIZE + 16];
         lstrcpynA(displayName, SetupState.Scratch, sizeof(displayName));
-        lstrcpynA(path, JoinStrings(SetupState.InstallDir, AGENT_SERVICE_EXE), sizeof(path));
+        JoinPath(path, sizeof(path), SetupState.InstallDir, AGENT_SERVICE_EXE);
         DWORD error = CreateAgentService(RPC_SERVICE_NAME, displayName, path, startType);
         SetupState.AgentServiceCreated = error == 0;
         if (error != 0) {

@@ -4,23 +4,7 @@
 
 #include <windows.h>
 
-#include "product.h"
-
-#define AGENT_CONFIG_ROOT   "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion"
-#define AGENT_KEY_CLASS     "TSIData"
-#define AGENT_CONFIG_NAME   "dorure60"
-#define AGENT_PRODUCT_CODE  37
-#define AGENT_NOTES_FILE    "DORURE60.WRI"
-#define AGENT_LIBRARY_FILE  "dorure60.dll"
-#define AGENT_SERVICE_EXE   "KVASVR.EXE"
-#define RPC_SERVICE_NAME    "KvaRpcService"
-#define BRD_SERVICE_NAME    "KvaBrdService"
-#define SERVICES_KEY        "SYSTEM\\CurrentControlSet\\Services\\"
-/* The removal reads "ImagePath" and "dll" values of at most 255 bytes. */
-#define SERVICE_IMAGE_PATH_SIZE 256
-/* The longest install directory (with its backslash) whose library path,
- * "dll", the removal can still read back. */
-#define INSTALL_DIR_LONGEST (254 - ((int)sizeof(AGENT_LIBRARY_FILE) - 1))
+#include "setup/agent_rules/agent_rules.h"
 
 void InstallAgent(void);
 void WriteAgentConfiguration(void);
@@ -44,23 +28,6 @@ extern "C" DWORD WINAPI UnregisterAgentProduct(void);
 
 extern const char *const AgentServiceNames[2];
 extern const UINT AgentServiceTitleIds[2];
-
-/* Programs and Features: the entry, and the copy of setup its removal
- * command runs, kept outside the agent's directory. */
-#define UNINSTALL_ENTRY_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" PRODUCT_UNINSTALL_KEY
-#define REMOVAL_COPY_FILE_COUNT 9
-extern const char *const RemovalCopyFiles[REMOVAL_COPY_FILE_COUNT];
-bool GetRemovalCopyDirectory(LPSTR directory, int size);
-bool GetProgramDirectory(LPSTR directory, int size);
-bool RunsFromRemovalCopy(void);
-bool CopyRemovalFiles(LPCSTR from, LPCSTR to);
-bool DeleteRemovalFiles(LPCSTR directory);
-bool KeepRemovalCopy(void);
-void DeleteRemovalCopyNow(void);
-void RemoveRemovalCopy(void);
-DWORD WriteUninstallEntry(LPCSTR copyDirectory);
-void RegisterForRemoval(void);
-void RemoveRegistrationForRemoval(void);
 
 /* The program path of a service: what the service manager runs. */
 bool ServiceProgramOfImagePath(LPCSTR imagePath, LPSTR program, int size);

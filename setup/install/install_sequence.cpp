@@ -4,7 +4,7 @@
 #include "resources/resource_ids.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
-#include "setup/pages/pages.h"
+#include "setup/programs_and_features/programs_and_features.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 #include "setup/unattended/unattended.h"
@@ -54,7 +54,7 @@ static void CreateProgramManagerEntries(void)
     CreateProgManGroup(group, "", 1);
     ShowProgManGroup(group, 1, 1);
     LoadSetupString(IDS_PROGMAN_ITEM, item, sizeof(item));
-    lstrcpynA(command, JoinStrings(SetupState.InstallDir, AGENT_NOTES_FILE), sizeof(command));
+    JoinPath(command, sizeof(command), SetupState.InstallDir, AGENT_NOTES_FILE);
     CreateProgManItem(group, item, command, "", 1024);
 }
 

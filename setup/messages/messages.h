@@ -21,11 +21,6 @@ int LoadSetupString(UINT id, LPSTR buffer, int size);
 void NoteRunFailure(LPCSTR format, ...);
 void ReportRunFailure(HWND owner, UINT style, LPCSTR format, ...);
 bool RunHasFailed(void);
-/* The status record of an unattended road that reached its end. */
-void AppendRunOutcome(void);
-/* A refusal before anything was changed: the text is shown (or logged)
- * and becomes the one failure record, then setup ends. */
-[[noreturn]] void EndRunWithFailure(LPCSTR text);
 
 /* Ends the process at once: used where the fatal path would re-enter itself. */
 [[noreturn]] void EndSetupProcess(void);

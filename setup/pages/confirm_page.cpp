@@ -4,6 +4,7 @@
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/pages/page_common.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"

@@ -1,5 +1,6 @@
 #include <stdlib.h>
 
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"

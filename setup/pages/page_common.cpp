@@ -2,6 +2,7 @@
 
 #include "resources/resource_ids.h"
 #include "setup/messages/messages.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"

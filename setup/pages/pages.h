@@ -1,4 +1,6 @@
-/* The wizard pages and the rules behind them. */
+/* The wizard pages: what the shell runs to take the administrator through
+ * an interactive install or removal. The agent's own rules, which the pages
+ * apply, are in setup/agent_rules/. */
 #ifndef SETUP_PAGES_H
 #define SETUP_PAGES_H
 
@@ -6,9 +8,6 @@
 
 #define PAGE_PAINT_MESSAGE    1074
 #define PAGE_REFRESH_MESSAGE  1075
-#define DEFAULT_INSTALL_DIR   "C:\\DORURE\\"
-#define AGENT_CONFIG_KEY      "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\dorure60"
-#define SCRAMBLE_CONSTANT     0xD2
 
 INT_PTR CALLBACK WelcomeDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 void ShowLicenseAgreement(void);
@@ -16,21 +15,9 @@ INT_PTR CALLBACK ConfirmDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM l
 INT_PTR CALLBACK DestinationDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK SqlAccountDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-BOOL EndsInBackslash(LPCSTR path);
-void AddTrailingBackslash(LPSTR path);
-void RemoveTrailingBackslash(LPSTR path);
-bool IsFullLocalPath(LPCSTR path);
-bool IsFullLocalDirectory(LPCSTR directory);
-bool DirectoryExists(LPCSTR path);
+/* The destination page's figures and checks. */
 int GetDriveFreeSpace(LPCSTR rootPath);
 DWORD GetRequiredSpaceForDrive(char driveLetter);
 bool ValidateDestination(LPCSTR path);
-bool IsValid83Path(LPCSTR path);
-
-void ScrambleText(LPCSTR source, LPSTR destination, int length);
-/* TRUE when the text scrambles without a zero byte, so it can be stored. */
-bool IsStorableCredential(LPCSTR text);
-bool ReadPreviousInstallation(void);
-void CutAtLastBackslash(LPSTR path, LPSTR destination);
 
 #endif

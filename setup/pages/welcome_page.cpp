@@ -2,6 +2,7 @@
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/pages/page_common.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
@@ -25,7 +26,7 @@ static void GoOnWithInstall(HWND page)
     if (!StopRunningAgentServices())
         return;
     char infPath[SETUP_PATH_SIZE];
-    lstrcpynA(infPath, JoinStrings(SetupState.SourceDir, "setup.inf"), sizeof(infPath));
+    JoinPath(infPath, sizeof(infPath), SetupState.SourceDir, "setup.inf");
     if (!OpenSourceInf(infPath))
         return;
     EndDialog(page, 1);

@@ -1,11 +1,10 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "setup/install/install.h"
-#include "setup/messages/messages.h"
-#include "setup/pages/pages.h"
+#include "setup/agent_rules/agent_rules.h"
+#include "setup/programs_and_features/programs_and_features.h"
 #include "setup/shell/setup_state.h"
-#include "setup/uninstall/uninstall.h"
+#include "setup/toolkit/toolkit.h"
 
 // What a removal needs of the distribution: the program, the libraries it
 // imports and its resources. The removal reads no setup.inf.
@@ -14,9 +13,6 @@ const char *const RemovalCopyFiles[REMOVAL_COPY_FILE_COUNT] = {
     "MSDETSTF.DLL", "MSINSSTF.DLL", "CTL3D32.DLL",  "KSSETUP.dll",
 };
 
-#define REMOVAL_COPY_PARENT "\\Tamarack"
-#define REMOVAL_COPY_FOLDER REMOVAL_COPY_PARENT "\\Dorure60 Setup"
-
 // Below Program Files, where only administrators may write, and outside the
 // agent's directory, whose files the removal decides about by its own rules.
 bool GetRemovalCopyDirectory(LPSTR directory, int size)
@@ -24,11 +20,7 @@ bool GetRemovalCopyDirectory(LPSTR directory, int size)
     char programFiles[MAX_PATH];
     if (FAILED(SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, programFiles)))
         return false;
-    if (lstrlenA(programFiles) + lstrlenA(REMOVAL_COPY_FOLDER) >= size)
-        return false;
-    lstrcpyA(directory, programFiles);
-    lstrcatA(directory, REMOVAL_COPY_FOLDER);
-    return true;
+    return JoinPath(directory, size, programFiles, REMOVAL_COPY_FOLDER);
 }
 
 // The directory part of a path of at most MAX_PATH characters.
@@ -54,15 +46,14 @@ bool RunsFromRemovalCopy(void)
 {
     char program[MAX_PATH], copy[MAX_PATH];
     return GetProgramDirectory(program, sizeof(program)) && GetRemovalCopyDirectory(copy, sizeof(copy)) &&
-           lstrcmpiA(program, copy) == 0;
+           IsSameDirectory(program, copy);
 }
 
 bool CopyRemovalFiles(LPCSTR from, LPCSTR to)
 {
     for (LPCSTR name : RemovalCopyFiles) {
         char source[MAX_PATH], target[MAX_PATH];
-        if (wnsprintfA(source, sizeof(source), "%s\\%s", from, name) >= (int)sizeof(source) - 1 ||
-            wnsprintfA(target, sizeof(target), "%s\\%s", to, name) >= (int)sizeof(target) - 1)
+        if (!JoinPath(source, sizeof(source), from, name) || !JoinPath(target, sizeof(target), to, name))
             return false;
         // A copy from a CD-ROM keeps its read-only attribute; the kept copy
         // must be replaceable and removable.
@@ -81,7 +72,7 @@ bool KeepRemovalCopy(void)
     char program[MAX_PATH], copy[MAX_PATH];
     if (!GetProgramDirectory(program, sizeof(program)) || !GetRemovalCopyDirectory(copy, sizeof(copy)))
         return false;
-    if (lstrcmpiA(program, copy) == 0)
+    if (IsSameDirectory(program, copy))
         return true;
     char parent[MAX_PATH];
     ParentDirectory(copy, parent);
@@ -96,8 +87,8 @@ bool DeleteRemovalFiles(LPCSTR directory)
     bool deleted = true;
     for (LPCSTR name : RemovalCopyFiles) {
         char path[MAX_PATH];
-        wnsprintfA(path, sizeof(path), "%s\\%s", directory, name);
-        if (!DeleteSetupFile(path) && GetLastError() != ERROR_FILE_NOT_FOUND)
+        if (JoinPath(path, sizeof(path), directory, name) && !DeleteSetupFile(path) &&
+            GetLastError() != ERROR_FILE_NOT_FOUND)
             deleted = false;
     }
     RemoveDirectoryA(directory);
@@ -120,8 +111,8 @@ void RemoveRemovalCopy(void)
 {
     // The program that runs from there cannot delete itself: the copy it
     // handed the removal to deletes the folder once that program has ended.
-    if (SetupState.RemovalHandOff)
-        SetupState.RemovalCopyDone = 1;
+    if (SetupState.HandOff.Active)
+        SetupState.HandOff.CopyDone = 1;
     else
         DeleteRemovalCopyNow();
 }

@@ -10,31 +10,23 @@
  */
 #include <windows.h>
 
-#include <sddl.h>
 #include <shlwapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "setup/install/install.h"
+#include "setup/agent_rules/access_lists.h"
+#include "setup/agent_rules/agent_rules.h"
+#include "setup/programs_and_features/programs_and_features.h"
 #include "setup/shell/setup_state.h"
-#include "setup/shell/shell.h"
 
 #define HANDOFF_TOKEN "HANDOFF="
 #define TEMPORARY_FOLDER_TRIES 100
 
-// Administrators and the system only: nobody else may put a library where
-// setup, running with full rights, will look for its own.
 static bool CreateProtectedFolder(LPCSTR path)
 {
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), NULL, FALSE};
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)",
-                                                              SDDL_REVISION_1, &attributes.lpSecurityDescriptor,
-                                                              NULL))
-        return false;
-    BOOL created = CreateDirectoryA(path, &attributes);
-    LocalFree(attributes.lpSecurityDescriptor);
-    return created != FALSE;
+    AgentSecurity security;
+    return BuildSetupFolderSecurity(&security) && CreateDirectoryA(path, &security.Attributes);
 }
 
 static bool MakeTemporaryFolder(LPSTR folder, int size)
@@ -114,7 +106,7 @@ static void RemoveOwnFolderAtRestart(void)
         return;
     for (LPCSTR name : RemovalCopyFiles) {
         char path[MAX_PATH];
-        if (wnsprintfA(path, sizeof(path), "%s\\%s", folder, name) < (int)sizeof(path) - 1)
+        if (JoinPath(path, sizeof(path), folder, name))
             MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
     MoveFileExA(folder, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -122,8 +114,8 @@ static void RemoveOwnFolderAtRestart(void)
 
 static void FinishHandOff(void)
 {
-    SetEvent(SetupState.HandOffDone);
-    if (SetupState.RemovalCopyDone && WaitForSingleObject(SetupState.HandOffParent, 30000) == WAIT_OBJECT_0)
+    SetEvent(SetupState.HandOff.Done);
+    if (SetupState.HandOff.CopyDone && WaitForSingleObject(SetupState.HandOff.Parent, 30000) == WAIT_OBJECT_0)
         DeleteRemovalCopyNow();
     RemoveOwnFolderAtRestart();
 }
@@ -138,8 +130,8 @@ void TakeHandOff(LPCSTR commandLine)
     if (!end || *end != ',')
         return;
     ULONG_PTR parent = (ULONG_PTR)_strtoui64(end + 1, NULL, 16);
-    SetupState.HandOffDone = (HANDLE)done;
-    SetupState.HandOffParent = (HANDLE)parent;
-    SetupState.RemovalHandOff = 1;
+    SetupState.HandOff.Done = (HANDLE)done;
+    SetupState.HandOff.Parent = (HANDLE)parent;
+    SetupState.HandOff.Active = 1;
     atexit(FinishHandOff);
 }

@@ -1,10 +1,9 @@
 #include <shlwapi.h>
 
 #include "platform/setup-toolkit/setuptk.h"
-#include "product.h"
 #include "resources/resource_ids.h"
-#include "setup/install/install.h"
 #include "setup/messages/messages.h"
+#include "setup/programs_and_features/programs_and_features.h"
 #include "setup/shell/setup_state.h"
 
 static LONG SetEntryText(HKEY key, LPCSTR name, LPCSTR text)

@@ -1,5 +1,6 @@
 #include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
+#include "setup/programs_and_features/programs_and_features.h"
 #include "setup/shell/shell.h"
 #include "setup/unattended/unattended.h"
 

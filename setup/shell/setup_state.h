@@ -57,6 +57,15 @@ struct RegistryFunctionTable {
     RegQueryInfoKeyAFn RegQueryInfoKeyA;
 };
 
+/* A removal this process took over from the program that runs from the
+ * kept removal copy. */
+struct RemovalHandOffRecord {
+    int Active;     /* this process does the removal handed to it */
+    int CopyDone;   /* the kept copy is to go once its program has ended */
+    HANDLE Done;    /* set when the work is done: the program waits for it */
+    HANDLE Parent;  /* the program that handed over */
+};
+
 struct SetupStateRecord {
     /* Shared fields */
     DWORD RunFlags;
@@ -67,6 +76,10 @@ struct SetupStateRecord {
     HWND CurrentPage;
     HANDLE InstanceMutex;
     char SourceDir[SETUP_PATH_SIZE];
+    /* The agent's directory. The install roads (wizard, I:, SMSINSTALL)
+     * keep it with its trailing backslash ("C:\DORURE\"); the removal
+     * roads read it back from "dll" without one ("C:\DORURE"). Join names
+     * to it with JoinPath, which works with both. */
     char InstallDir[SETUP_PATH_SIZE];
     char SqlLogin[SETUP_ACCOUNT_SIZE];
     char SqlPassword[SETUP_ACCOUNT_SIZE];
@@ -106,12 +119,9 @@ struct SetupStateRecord {
      * this text as its failure instead of a success. */
     char RunFailure[256];
     int RunFailureCount;
-    /* This process does a removal handed to it by the program that runs
-     * from the kept removal copy; RemovalCopyDone: the copy is to go. */
-    int RemovalHandOff;
-    int RemovalCopyDone;
-    HANDLE HandOffDone;
-    HANDLE HandOffParent;
+    /* The removal handed over by the program that runs from the kept
+     * removal copy (see programs_and_features/). */
+    RemovalHandOffRecord HandOff;
 
     /* Why ConfigFile was left empty (a string id), 0 when it was not. */
     UINT ConfigFileRefusal;

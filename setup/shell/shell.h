@@ -11,10 +11,6 @@
 #define SETUP_LOG_PATH     "C:\\SETUPKVA.LOG"
 #define SETUP_CONFIG_NAME  "SETUP.ICF"
 
-/* The removal from the kept copy of setup (see removal_handoff.cpp). */
-bool HandOffFromRemovalCopy(LPCSTR commandLine);
-void TakeHandOff(LPCSTR commandLine);
-
 int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 void ParseSetupCommandLine(LPSTR commandLine);
 int RunSetupSequence(void);

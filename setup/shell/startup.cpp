@@ -1,7 +1,7 @@
 #include "platform/setup-toolkit/setuptk.h"
 #include "resources/resource_ids.h"
 #include "setup/messages/messages.h"
-#include "setup/pages/pages.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
 #include "setup/toolkit/toolkit.h"
@@ -39,13 +39,10 @@ static void TakeSourceDirectory(void)
 // is refused like an overlong I: name, never cut into another file's name.
 static void TakeSmsConfigFile(void)
 {
-    LPCSTR path = JoinStrings(SetupState.SourceDir, SETUP_CONFIG_NAME);
-    if (lstrlenA(path) < (int)sizeof(SetupState.ConfigFile)) {
-        lstrcpyA(SetupState.ConfigFile, path);
+    if (JoinPath(SetupState.ConfigFile, sizeof(SetupState.ConfigFile), SetupState.SourceDir, SETUP_CONFIG_NAME)) {
         SetupState.ConfigFileRefusal = 0;
         return;
     }
-    SetupState.ConfigFile[0] = '\0';
     SetupState.ConfigFileRefusal = IDS_DISTRIBUTION_TOO_DEEP;
     char text[256];
     LoadSetupString(IDS_DISTRIBUTION_TOO_DEEP, text, sizeof(text));

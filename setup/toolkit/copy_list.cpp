@@ -1,4 +1,5 @@
 #include "platform/setup-toolkit/setuptk.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 
@@ -13,7 +14,7 @@ void BuildCopyList(void)
 {
     char infPath[SETUP_PATH_SIZE];
     ResetCopyList();
-    lstrcpynA(infPath, JoinStrings(SetupState.SourceDir, "setup.inf"), sizeof(infPath));
+    JoinPath(infPath, sizeof(infPath), SetupState.SourceDir, "setup.inf");
     OpenSourceInf(infPath);
     AddSectionFilesToCopyList("Files", SetupState.SourceDir, SetupState.InstallDir);
 }

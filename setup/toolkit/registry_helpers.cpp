@@ -7,6 +7,7 @@
 #include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
+#include "setup/unattended/unattended.h"
 
 #define REGISTRY (SetupState.RegistryFunctions)
 

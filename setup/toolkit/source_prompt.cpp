@@ -5,6 +5,7 @@
 #include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
+#include "setup/unattended/unattended.h"
 
 // Offset of the file part: just after the last backslash or slash, or after
 // a leading drive such as "C:". A trail byte is never taken for a separator.

@@ -58,6 +58,9 @@ void PlaceProgressGauge(void);
  * value is unreadable (false), never cut. */
 bool ReadRegistryText(HKEY key, LPCSTR name, LPSTR text, DWORD size, DWORD *valueType = NULL);
 
+/* Deletes a file that setup placed, clearing its read-only attribute. */
+bool DeleteSetupFile(LPCSTR path);
+
 /* Registry helpers called through entry points loaded at run time. */
 int LoadRegistryFunctions(void);
 /* The same from a library of that name that exports the entry points. */

@@ -5,7 +5,7 @@
 #include "resources/resource_ids.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
-#include "setup/pages/pages.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 #include "setup/unattended/unattended.h"

@@ -1,5 +1,6 @@
 #include <shlwapi.h>
 
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
 #include "setup/toolkit/toolkit.h"
@@ -84,7 +85,9 @@ static HANDLE OpenMifFile(DWORD disposition)
     UINT length = GetWindowsDirectoryA(windowsDir, sizeof(windowsDir));
     if (length == 0 || length >= sizeof(windowsDir))
         return INVALID_HANDLE_VALUE;
-    return CreateFileA(JoinStrings(windowsDir, MIF_FILE_NAME), GENERIC_READ | GENERIC_WRITE,
+    char path[sizeof(windowsDir) + sizeof(MIF_FILE_NAME)];
+    JoinPath(path, sizeof(path), windowsDir, MIF_FILE_NAME);
+    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
                        FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, disposition, FILE_ATTRIBUTE_NORMAL,
                        NULL);
 }

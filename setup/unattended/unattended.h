@@ -6,7 +6,7 @@
 
 #include "product.h"
 
-#define MIF_FILE_NAME "\\" PRODUCT_MIF_NAME ".MIF"
+#define MIF_FILE_NAME PRODUCT_MIF_NAME ".MIF"
 #define MIF_BUFFER_SIZE 2500
 /* The description attribute is a STRING(255). */
 #define MIF_DESCRIPTION_SIZE 256
@@ -14,5 +14,11 @@
 void ReadUnattendedConfig(void);
 bool CreateStatusMif(void);
 bool AppendMifStatus(int success, LPCSTR description);
+/* The status record of an unattended road that reached its end: Success,
+ * or Failed with the first problem the road noted. */
+void AppendRunOutcome(void);
+/* A refusal before anything was changed: the text is shown (or logged)
+ * and becomes the one failure record, then setup ends. */
+[[noreturn]] void EndRunWithFailure(LPCSTR text);
 
 #endif

@@ -4,16 +4,12 @@
 #include "resources/resource_ids.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
-#include "setup/pages/pages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 #include "setup/uninstall/uninstall.h"
 
 #define RPC_SERVICE_KEY   SERVICES_KEY RPC_SERVICE_NAME
 #define BRD_SERVICE_KEY   SERVICES_KEY BRD_SERVICE_NAME
-#define AGENTS_KEY        AGENT_CONFIG_ROOT "\\agent"
-#define OWN_AGENT_NAME    "dorure60"
-#define FAMILY_KEY        "SOFTWARE\\Tamarack\\KSAgent"
 #define REMOVAL_PATH_SIZE 256
 
 // The directory of a full program or library path; false when the path does
@@ -44,7 +40,7 @@ static bool ReadAgentDirectory(HKEY agents, LPCSTR name, LPSTR destination)
     if (RegOpenKeyExA(agents, name, 0, KEY_READ, &agent) != ERROR_SUCCESS)
         return false;
     char library[REMOVAL_PATH_SIZE];
-    bool read = ReadRegistryText(agent, "dll", library, REMOVAL_PATH_SIZE - 1);
+    bool read = ReadRegistryText(agent, AGENT_VALUE_LIBRARY, library, REMOVAL_PATH_SIZE - 1);
     RegCloseKey(agent);
     return read && DirectoryOfFullPath(library, destination);
 }
@@ -52,12 +48,12 @@ static bool ReadAgentDirectory(HKEY agents, LPCSTR name, LPSTR destination)
 OtherAgentState FindOtherAgentDirectory(LPSTR destination, LPSTR unknownName)
 {
     HKEY agents;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENTS_KEY, 0, KEY_READ, &agents) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_AGENTS_KEY, 0, KEY_READ, &agents) != ERROR_SUCCESS)
         FatalSetupError(IDS_REMOVE_NO_SERVICE);
     char firstUnknown[REMOVAL_PATH_SIZE] = "";
     OtherAgentState state = NoOtherAgent;
     for (DWORD index = 0; RegEnumKeyA(agents, index, SetupState.Scratch, 256) == ERROR_SUCCESS; index++) {
-        if (!SetupState.Scratch[0] || lstrcmpiA(SetupState.Scratch, OWN_AGENT_NAME) == 0)
+        if (!SetupState.Scratch[0] || lstrcmpiA(SetupState.Scratch, AGENT_CONFIG_NAME) == 0)
             continue;
         if (ReadAgentDirectory(agents, SetupState.Scratch, destination)) {
             state = OtherAgentKnown;
@@ -118,15 +114,6 @@ bool SetServiceImagePath(LPCSTR serviceKey, LPCSTR executablePath)
     return TellServiceManagerImagePath(serviceKey, imagePath);
 }
 
-static bool JoinPath(char (&path)[REMOVAL_PATH_SIZE + 16], LPCSTR directory, LPCSTR name)
-{
-    if (lstrlenA(directory) + lstrlenA(name) >= (int)sizeof(path))
-        return false;
-    lstrcpyA(path, directory);
-    lstrcatA(path, name);
-    return true;
-}
-
 static bool LastWriteTime(LPCSTR path, LONGLONG *seconds)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -169,20 +156,20 @@ static void HandOverServices(LPCSTR otherDirectory, int &removeAllFiles)
 {
     char ownCopy[REMOVAL_PATH_SIZE + 16], otherCopy[REMOVAL_PATH_SIZE + 16];
     LONGLONG ownTime;
-    if (!JoinPath(ownCopy, SetupState.ServiceDirectory, "\\kvasvr.exe") || !LastWriteTime(ownCopy, &ownTime)) {
+    if (!JoinPath(ownCopy, sizeof(ownCopy), SetupState.ServiceDirectory, "kvasvr.exe") || !LastWriteTime(ownCopy, &ownTime)) {
         char format[256];
         LoadSetupString(IDS_HANDOVER_NO_PROGRAM, format, sizeof(format));
         ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, otherDirectory, ownCopy);
         return;
     }
-    if (!JoinPath(otherCopy, otherDirectory, "\\kvasvr.exe") || !ProvideServiceProgram(ownCopy, ownTime, otherCopy) ||
+    if (!JoinPath(otherCopy, sizeof(otherCopy), otherDirectory, "kvasvr.exe") || !ProvideServiceProgram(ownCopy, ownTime, otherCopy) ||
         !SetServiceImagePath(RPC_SERVICE_KEY, otherCopy)) {
         ReportHandOverFailed(otherDirectory, removeAllFiles);
         return;
     }
     removeAllFiles = 1;
     char broadcast[REMOVAL_PATH_SIZE + 16];
-    if (!JoinPath(broadcast, otherDirectory, "\\kvabrd.exe") ||
+    if (!JoinPath(broadcast, sizeof(broadcast), otherDirectory, AGENT_BROADCAST_EXE) ||
         GetFileAttributesA(broadcast) == INVALID_FILE_ATTRIBUTES)
         RemoveService(BRD_SERVICE_NAME);
     else if (!SetServiceImagePath(BRD_SERVICE_KEY, broadcast))
@@ -196,7 +183,7 @@ void SettleSharedFiles(bool sameDirectory, OtherAgentState otherAgent, LPCSTR ot
     if (!sameDirectory)
         return;
     if (otherAgent == NoOtherAgent) {
-        DeleteRegKeyTree(HKEY_LOCAL_MACHINE, FAMILY_KEY);
+        DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_FAMILY_KEY);
         ShowServiceRemovalDialog();
         return;
     }
@@ -207,7 +194,7 @@ void SettleSharedFiles(bool sameDirectory, OtherAgentState otherAgent, LPCSTR ot
         ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, SetupState.InstallDir, unknownAgent);
         return;
     }
-    if (lstrcmpiA(otherDirectory, SetupState.InstallDir) == 0) {
+    if (IsSameDirectory(otherDirectory, SetupState.InstallDir)) {
         removeAllFiles = 0;
         return;
     }
@@ -217,7 +204,7 @@ void SettleSharedFiles(bool sameDirectory, OtherAgentState otherAgent, LPCSTR ot
 void RemoveProductEntry(void)
 {
     HKEY products;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT "\\Products", 0, KEY_ALL_ACCESS, &products) !=
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_PRODUCTS_KEY, 0, KEY_ALL_ACCESS, &products) !=
         ERROR_SUCCESS)
         return;
     DWORD count = 0;
@@ -227,20 +214,20 @@ void RemoveProductEntry(void)
             ERROR_SUCCESS)
             break;
     }
-    if (count == 1 && lstrcmpiA(SetupState.Scratch, "SQL_ZEduziz") == 0) {
+    if (count == 1 && lstrcmpiA(SetupState.Scratch, AGENT_PRODUCT_VALUE) == 0) {
         RegCloseKey(products);
-        DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT "\\Products");
+        DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_PRODUCTS_KEY);
         DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT "\\zeDuzizDiscoveryTable");
         DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT "\\ServerRecord");
         DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT "\\SystemSetting");
         return;
     }
     if (count >= 2) {
-        LONG status = RegDeleteValueA(products, "SQL_ZEduziz");
+        LONG status = RegDeleteValueA(products, AGENT_PRODUCT_VALUE);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
             char format[256];
             LoadSetupString(IDS_REGISTRY_LEFT, format, sizeof(format));
-            ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, AGENT_CONFIG_ROOT "\\Products (value SQL_ZEduziz)");
+            ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, AGENT_PRODUCTS_KEY " (value " AGENT_PRODUCT_VALUE ")");
         }
     }
     RegCloseKey(products);
@@ -253,11 +240,11 @@ struct AgentFile {
 };
 
 static const AgentFile AgentFiles[] = {
-    {"\\dorure60.dll", false, true},  {"\\dorure60.wri", false, true}, {"\\dorure60.log", false, false},
-    {"\\KSSetup.dll", false, false},  {"\\KSLoad.dll", false, false},  {"\\KSSetup.ini", false, false},
-    {"\\kvasvr.exe", true, true},     {"\\kvbrdcst.dll", true, false}, {"\\kvaprod.dll", true, false},
-    {"\\kvabrd.exe", true, false},    {"\\KVIPNET.TBL", true, false},  {"\\KVDOMAIN.TBL", true, false},
-    {"\\KVIPMASK.TBL", true, false},
+    {"dorure60.dll", false, true},  {"dorure60.wri", false, true}, {"dorure60.log", false, false},
+    {"KSSetup.dll", false, false},  {"KSLoad.dll", false, false},  {"KSSetup.ini", false, false},
+    {"kvasvr.exe", true, true},     {"kvbrdcst.dll", true, false}, {"kvaprod.dll", true, false},
+    {"kvabrd.exe", true, false},    {"KVIPNET.TBL", true, false},  {"KVDOMAIN.TBL", true, false},
+    {"KVIPMASK.TBL", true, false},
 };
 
 // The files that were there and still are; a file already gone is no
@@ -274,28 +261,7 @@ static void NoteFilesLeft(const FilesLeft &left)
         return;
     char format[256];
     LoadSetupString(IDS_FILES_LEFT, format, sizeof(format));
-    NoteRunFailure(format, left.count, left.first + 1, left.firstError, SetupState.InstallDir);
-}
-
-// Files copied from a CD-ROM or a read-only share may carry the read-only
-// attribute; a file of setup's own goes all the same. The attribute comes
-// back when the file still cannot be deleted.
-bool DeleteSetupFile(LPCSTR path)
-{
-    if (DeleteFileA(path))
-        return true;
-    DWORD error = GetLastError();
-    DWORD attributes = GetFileAttributesA(path);
-    bool readOnly = error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-                    (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (readOnly && SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        if (DeleteFileA(path))
-            return true;
-        error = GetLastError();
-        SetFileAttributesA(path, attributes);
-    }
-    SetLastError(error);
-    return false;
+    NoteRunFailure(format, left.count, left.first, left.firstError, SetupState.InstallDir);
 }
 
 bool DeleteAgentFiles(int removeAllFiles)
@@ -306,7 +272,7 @@ bool DeleteAgentFiles(int removeAllFiles)
         if (file.onlyWithAll && removeAllFiles != 1)
             continue;
         char path[REMOVAL_PATH_SIZE + 16];
-        bool deleted = JoinPath(path, SetupState.InstallDir, file.name) && DeleteSetupFile(path);
+        bool deleted = JoinPath(path, sizeof(path), SetupState.InstallDir, file.name) && DeleteSetupFile(path);
         if (deleted)
             continue;
         DWORD error = GetLastError();

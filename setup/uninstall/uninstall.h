@@ -19,7 +19,5 @@ void SettleSharedFiles(bool sameDirectory, OtherAgentState otherAgent, LPCSTR ot
 bool SetServiceImagePath(LPCSTR serviceKey, LPCSTR executablePath);
 void RemoveProductEntry(void);
 bool DeleteAgentFiles(int removeAllFiles);
-/* Deletes a file that setup placed, clearing its read-only attribute. */
-bool DeleteSetupFile(LPCSTR path);
 
 #endif

@@ -2,17 +2,18 @@
 #include "resources/resource_ids.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
-#include "setup/pages/pages.h"
+#include "setup/programs_and_features/programs_and_features.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 #include "setup/uninstall/uninstall.h"
+#include "setup/unattended/unattended.h"
 
 static void RemoveProgramManagerItem(void)
 {
     char group[256], item[256], command[SETUP_PATH_SIZE + 16];
     LoadSetupString(IDS_PROGMAN_GROUP, group, sizeof(group));
     LoadSetupString(IDS_PROGMAN_ITEM, item, sizeof(item));
-    lstrcpynA(command, JoinStrings(SetupState.InstallDir, "\\" AGENT_NOTES_FILE), sizeof(command));
+    JoinPath(command, sizeof(command), SetupState.InstallDir, AGENT_NOTES_FILE);
     if (!FRemoveProgManItem(group, item, command)) {
         char format[256];
         LoadSetupString(IDS_SHORTCUT_LEFT, format, sizeof(format));
@@ -67,7 +68,7 @@ void UninstallAgent(void)
     SetupState.StoppedServices = 0;
     if (!SetupState.ServiceDirectory[0])
         ReportUnplacedService();
-    bool sameDirectory = lstrcmpiA(SetupState.ServiceDirectory, SetupState.InstallDir) == 0;
+    bool sameDirectory = IsSameDirectory(SetupState.ServiceDirectory, SetupState.InstallDir);
     OtherAgentState otherAgent =
         sameDirectory ? FindOtherAgentDirectory(otherDirectory, unknownAgent) : OtherAgentKnown;
     SettleSharedFiles(sameDirectory, otherAgent, otherDirectory, unknownAgent, removeAllFiles);

@@ -38,8 +38,8 @@ long long FileSizeOf(const std::string &path)
 
 void DeleteAgentRegistry(void)
 {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, TEST_AGENT_ROOT);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, TEST_AGENT_ROOT);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, AGENT_FAMILY_KEY);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, AGENT_FAMILY_KEY);
 }
 
 static bool WriteValue(const char *keyPath, const char *name, DWORD type, const BYTE *data,

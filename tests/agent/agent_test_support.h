@@ -5,10 +5,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-
-#define TEST_AGENT_ROOT     "SOFTWARE\\Tamarack\\KSAgent"
-#define TEST_PRODUCTS_KEY   "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\Products"
-#define TEST_CONFIG_KEY     "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\dorure60"
+#include "product.h"
 
 /* The distribution directory with a backslash-separated file name. */
 std::string DistPath(const char *name);

@@ -1,6 +1,7 @@
 /* KSSETUP.dll: registration by ordinal against the prefix's registry. */
 #include <gtest/gtest.h>
 #include "agent_test_support.h"
+#include "product.h"
 
 typedef DWORD(WINAPI *RegisterProc)(DWORD, DWORD, LPCSTR, DWORD);
 typedef DWORD(WINAPI *UnregisterProc)(void);
@@ -35,7 +36,7 @@ protected:
     {
         std::string data;
         DWORD type = 0;
-        return ReadRegistryText(TEST_PRODUCTS_KEY, "SQL_ZEduziz", &data, &type);
+        return ReadRegistryText(AGENT_PRODUCTS_KEY, "SQL_ZEduziz", &data, &type);
     }
 };
 
@@ -44,21 +45,21 @@ TEST_F(KsSetupLibrary, RegistrationRecordsTheProductOnAFreshMachine)
     EXPECT_EQ(registerProduct(37, 0, systemDirectory, 0), 0u);
     std::string data;
     DWORD type = 0;
-    ASSERT_TRUE(ReadRegistryText(TEST_PRODUCTS_KEY, "SQL_ZEduziz", &data, &type));
+    ASSERT_TRUE(ReadRegistryText(AGENT_PRODUCTS_KEY, "SQL_ZEduziz", &data, &type));
     EXPECT_EQ(type, (DWORD)REG_SZ);
-    EXPECT_EQ(data, "2.0");
+    EXPECT_EQ(data, PRODUCT_VERSION);
 }
 
 TEST_F(KsSetupLibrary, ReinstallRewritesTheEntryAndKeepsOtherProducts)
 {
-    ASSERT_TRUE(WriteStringValue(TEST_PRODUCTS_KEY, "SQL_ZEduziz", "1.0"));
-    ASSERT_TRUE(WriteStringValue(TEST_PRODUCTS_KEY, "OTHER_AGENT", "1.5"));
+    ASSERT_TRUE(WriteStringValue(AGENT_PRODUCTS_KEY, "SQL_ZEduziz", "1.0"));
+    ASSERT_TRUE(WriteStringValue(AGENT_PRODUCTS_KEY, "OTHER_AGENT", "1.5"));
     EXPECT_EQ(registerProduct(37, 0, systemDirectory, 1), 0u);
     std::string data;
     DWORD type = 0;
-    ASSERT_TRUE(ReadRegistryText(TEST_PRODUCTS_KEY, "SQL_ZEduziz", &data, &type));
-    EXPECT_EQ(data, "2.0");
-    ASSERT_TRUE(ReadRegistryText(TEST_PRODUCTS_KEY, "OTHER_AGENT", &data, &type));
+    ASSERT_TRUE(ReadRegistryText(AGENT_PRODUCTS_KEY, "SQL_ZEduziz", &data, &type));
+    EXPECT_EQ(data, PRODUCT_VERSION);
+    ASSERT_TRUE(ReadRegistryText(AGENT_PRODUCTS_KEY, "OTHER_AGENT", &data, &type));
     EXPECT_EQ(data, "1.5");
 }
 
@@ -90,7 +91,7 @@ TEST_F(KsSetupLibrary, RegistryFailureIsAnsweredWithItsError)
 {
     // A non-volatile key cannot be made below a volatile one.
     HKEY key = NULL;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion", 0,
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT, 0,
                               NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL, &key, NULL),
               ERROR_SUCCESS);
     RegCloseKey(key);

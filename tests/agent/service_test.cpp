@@ -1,6 +1,7 @@
 /* The agent's services under the prefix's service control manager. */
 #include <gtest/gtest.h>
 #include "agent_test_support.h"
+#include "product.h"
 
 #define TEST_DIR  "C:\\agenttest"
 #define TEST_LOG  TEST_DIR "\\dorure60.log"
@@ -12,8 +13,8 @@ protected:
 
     void SetUp() override
     {
-        RemoveTestService("KvaRpcService");
-        RemoveTestService("KvaBrdService");
+        RemoveTestService(RPC_SERVICE_NAME);
+        RemoveTestService(BRD_SERVICE_NAME);
         DeleteAgentRegistry();
         CreateDirectoryA(TEST_DIR, NULL);
         DeleteFileA(TEST_LOG);
@@ -58,15 +59,15 @@ protected:
 static void WriteAgentConfiguration(void)
 {
     // "sa" and "Secret7" as setup stores them: each byte XOR ((i & 0xFF) | 0xD2).
-    ASSERT_TRUE(WriteStringValue(TEST_CONFIG_KEY, "user", "\xA1\xB2"));
+    ASSERT_TRUE(WriteStringValue(AGENT_CONFIG_KEY, "user", "\xA1\xB2"));
     std::string password = "Secret7";
     for (size_t i = 0; i < password.size(); ++i)
         password[i] = (char)(password[i] ^ ((i & 0xFF) | 0xD2));
-    ASSERT_TRUE(WriteStringValue(TEST_CONFIG_KEY, "password", password));
-    ASSERT_TRUE(WriteStringValue(TEST_CONFIG_KEY, "dll", "C:\\DORURE\\dorure60.dll"));
-    ASSERT_TRUE(WriteStringValue(TEST_CONFIG_KEY, "server", "MSSQLServer60"));
-    ASSERT_TRUE(WriteStringValue(TEST_CONFIG_KEY, "version", "2.0"));
-    ASSERT_TRUE(WriteStringValue(TEST_CONFIG_KEY, "BuildNumber", "061"));
+    ASSERT_TRUE(WriteStringValue(AGENT_CONFIG_KEY, "password", password));
+    ASSERT_TRUE(WriteStringValue(AGENT_CONFIG_KEY, "dll", "C:\\DORURE\\dorure60.dll"));
+    ASSERT_TRUE(WriteStringValue(AGENT_CONFIG_KEY, "server", "MSSQLServer60"));
+    ASSERT_TRUE(WriteStringValue(AGENT_CONFIG_KEY, AGENT_VALUE_VERSION, PRODUCT_VERSION));
+    ASSERT_TRUE(WriteStringValue(AGENT_CONFIG_KEY, AGENT_VALUE_BUILD, PRODUCT_BUILD));
 }
 
 /* The steps of a normal stop are quicker than the test's polling, so it may
@@ -91,7 +92,7 @@ static void ExpectShortWaitHints(const StopObservation &stop)
 TEST_F(AgentService, MainServiceReadsConfigurationAndStopsPromptly)
 {
     WriteAgentConfiguration();
-    InstallService("KvaRpcService", "KVASVR.EXE");
+    InstallService(RPC_SERVICE_NAME, "KVASVR.EXE");
     StartAndWaitRunning();
 
     std::string log = ReadWholeFile(TEST_LOG);
@@ -115,7 +116,7 @@ TEST_F(AgentService, MainServiceReadsConfigurationAndStopsPromptly)
 
 TEST_F(AgentService, MissingConfigurationKeyIsLogged)
 {
-    InstallService("KvaRpcService", "KVASVR.EXE");
+    InstallService(RPC_SERVICE_NAME, "KVASVR.EXE");
     StartAndWaitRunning();
     std::string log = ReadWholeFile(TEST_LOG);
     EXPECT_NE(log.find("KvaRpcService: configuration key missing"), std::string::npos) << log;
@@ -125,9 +126,9 @@ TEST_F(AgentService, MissingConfigurationKeyIsLogged)
 TEST_F(AgentService, OverlongValueIsNotedInsteadOfCut)
 {
     WriteAgentConfiguration();
-    ASSERT_TRUE(WriteStringValue(TEST_CONFIG_KEY, "dll", std::string(300, 'D')));
-    ASSERT_TRUE(RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, TEST_CONFIG_KEY, "server") == ERROR_SUCCESS);
-    InstallService("KvaRpcService", "KVASVR.EXE");
+    ASSERT_TRUE(WriteStringValue(AGENT_CONFIG_KEY, "dll", std::string(300, 'D')));
+    ASSERT_TRUE(RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY, "server") == ERROR_SUCCESS);
+    InstallService(RPC_SERVICE_NAME, "KVASVR.EXE");
     StartAndWaitRunning();
     std::string log = ReadWholeFile(TEST_LOG);
     EXPECT_NE(log.find("configuration: dll=(too long) server=(missing) version=2.0"),
@@ -137,7 +138,7 @@ TEST_F(AgentService, OverlongValueIsNotedInsteadOfCut)
 
 TEST_F(AgentService, StuckStopKeepsItsCheckpointThenStops)
 {
-    InstallService("KvaRpcService", "KVASVR.EXE");
+    InstallService(RPC_SERVICE_NAME, "KVASVR.EXE");
     SetStopBehaviour(1);
     StartAndWaitRunning();
 
@@ -156,7 +157,7 @@ TEST_F(AgentService, StuckStopKeepsItsCheckpointThenStops)
 
 TEST_F(AgentService, RefusedStopLeavesTheServiceRunning)
 {
-    InstallService("KvaRpcService", "KVASVR.EXE");
+    InstallService(RPC_SERVICE_NAME, "KVASVR.EXE");
     SetStopBehaviour(2);
     StartAndWaitRunning();
 
@@ -173,7 +174,7 @@ TEST_F(AgentService, RefusedStopLeavesTheServiceRunning)
 TEST_F(AgentService, BroadcastServiceRunsAndStopsUnderItsOwnName)
 {
     WriteAgentConfiguration();
-    InstallService("KvaBrdService", "kvabrd.exe");
+    InstallService(BRD_SERVICE_NAME, "kvabrd.exe");
     StartAndWaitRunning();
     StopObservation stop = RequestStopAndObserve(service, 5000);
     EXPECT_TRUE(NeverShrinks(stop.checkpoints));
@@ -184,20 +185,20 @@ TEST_F(AgentService, BroadcastServiceRunsAndStopsUnderItsOwnName)
     EXPECT_NE(log.find("service KvaBrdService started"), std::string::npos) << log;
     EXPECT_NE(log.find("KvaBrdService: login: sa"), std::string::npos) << log;
     EXPECT_NE(log.find("service KvaBrdService stopped"), std::string::npos) << log;
-    EXPECT_EQ(log.find("KvaRpcService"), std::string::npos) << log;
+    EXPECT_EQ(log.find(RPC_SERVICE_NAME), std::string::npos) << log;
 }
 
 TEST_F(AgentService, BothServicesAppendToOneLog)
 {
-    InstallService("KvaBrdService", "kvabrd.exe");
+    InstallService(BRD_SERVICE_NAME, "kvabrd.exe");
     SC_HANDLE broadcast = service;
     StartAndWaitRunning();
     RequestStopAndObserve(broadcast, 5000);
     CloseServiceHandle(broadcast);
-    RemoveTestService("KvaBrdService");
+    RemoveTestService(BRD_SERVICE_NAME);
 
     service = NULL;
-    InstallService("KvaRpcService", "KVASVR.EXE");
+    InstallService(RPC_SERVICE_NAME, "KVASVR.EXE");
     StartAndWaitRunning();
     std::string log = ReadWholeFile(TEST_LOG);
     size_t broadcastStop = log.find("service KvaBrdService stopped");

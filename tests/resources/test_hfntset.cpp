@@ -14,6 +14,7 @@
 
 #include "resource_ids.h"
 #include "setuptk.h"
+#include "product.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ TEST(StringTable, FormattedMessagesFitTheMessageBuffer)
     EXPECT_NE(std::string::npos, stop.find(caption)) << stop;
     std::vector<std::string> shown = {
         stop,
-        Format("%s %s", LoadText(IDS_SERVICE_DELETE_FAILED).c_str(), "KvaBrdService"),
+        Format("%s %s", LoadText(IDS_SERVICE_DELETE_FAILED).c_str(), BRD_SERVICE_NAME),
         Format("%s SQL ZEduziz : %d", LoadText(IDS_SERVICE_CREATE_FAILED).c_str(), 1073741824),
         Format("%s = %d", LoadText(IDS_CONFIG_WRITE_FAILED).c_str(), 1073741824),
         Format("%s, T=%s,EC=%d", LoadText(IDS_REGISTER_FAILED).c_str(), "C:\\windows\\system32", 1073741824),

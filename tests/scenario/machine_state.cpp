@@ -8,6 +8,7 @@
 
 #include "robot/robot.h"
 #include "scenario/scenario_support.h"
+#include "product.h"
 
 namespace machine {
 
@@ -75,8 +76,8 @@ bool RestartWithStopBehaviour(const std::string &name, DWORD behaviour)
 
 void CleanMachine(const std::string &installDir)
 {
-    StopAndDeleteService("KvaRpcService");
-    StopAndDeleteService("KvaBrdService");
+    StopAndDeleteService(RPC_SERVICE_NAME);
+    StopAndDeleteService(BRD_SERVICE_NAME);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack");
     scenario::RemoveDirectoryTree(installDir);
     std::string folder = StartMenuFolder();
@@ -377,8 +378,8 @@ void ExpectAgentConfiguration(const std::string &directory, const std::string &l
         {"password", REG_SZ, Scrambled(password)},
         {"dll", REG_SZ, Sz(directory + "dorure60.dll")},
         {"debug", REG_DWORD, Dword(0)},
-        {"version", REG_SZ, Sz("2.0")},
-        {"BuildNumber", REG_SZ, Sz("061")},
+        {AGENT_VALUE_VERSION, REG_SZ, Sz(PRODUCT_VERSION)},
+        {AGENT_VALUE_BUILD, REG_SZ, Sz(PRODUCT_BUILD)},
         {"StripeNum", REG_DWORD, Dword(4)},
         {"TblStripeNum", REG_DWORD, Dword(1)},
         {"max_pipe_wait_time", REG_DWORD, Dword(400)},
@@ -413,12 +414,12 @@ void ExpectInstalledAgent(const std::string &directory, const std::string &login
     EXPECT_TRUE(robot::FileExists(link)) << link;
     EXPECT_EQ(directory + "DORURE60.WRI", ShortcutTarget(link));
 
-    ServiceInfo service = QueryService("KvaRpcService");
+    ServiceInfo service = QueryService(RPC_SERVICE_NAME);
     ASSERT_TRUE(service.exists);
     EXPECT_EQ(scenario::LoadText(10061), service.displayName);
     EXPECT_EQ((DWORD)SERVICE_AUTO_START, service.startType);
     EXPECT_EQ(ImagePathOf(directory + "KVASVR.EXE"), service.imagePath);
-    EXPECT_EQ((DWORD)SERVICE_RUNNING, WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
     // The running agent read the configuration that setup wrote.
     std::string agentLog;
     for (int i = 0; i < 50; i++) {

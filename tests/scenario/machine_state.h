@@ -6,13 +6,14 @@
 
 #include <string>
 #include <vector>
+#include "product.h"
 
 namespace machine {
 
-const char ConfigKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\dorure60";
-const char ProductsKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\Products";
+const char ConfigKey[] = AGENT_CONFIG_KEY;
+const char ProductsKey[] = AGENT_PRODUCTS_KEY;
 // The agent's entry in Programs and Features.
-const char UninstallEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dorure60Agent";
+const char UninstallEntryKey[] = UNINSTALL_ENTRY_KEY;
 
 struct RegistryValue {
     bool found = false;

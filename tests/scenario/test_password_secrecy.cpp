@@ -18,6 +18,7 @@
 #include "scenario/machine_state.h"
 #include "scenario/scenario_support.h"
 #include "scenario/wizard_steps.h"
+#include "product.h"
 
 using namespace scenario;
 
@@ -34,7 +35,7 @@ std::string KeptCopyDirectory()
 {
     char programFiles[MAX_PATH];
     GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof(programFiles));
-    return std::string(programFiles) + "\\Tamarack\\Dorure60 Setup";
+    return std::string(programFiles) + "\\" REMOVAL_COPY_FOLDER;
 }
 
 std::string Upper(std::string text)
@@ -269,7 +270,7 @@ const SecrecyRow Rows[] = {
      [](Road &road) {
          road.Install();
          road.heldManager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-         road.heldService = OpenServiceA(road.heldManager, "KvaRpcService", SERVICE_ALL_ACCESS);
+         road.heldService = OpenServiceA(road.heldManager, RPC_SERVICE_NAME, SERVICE_ALL_ACCESS);
      },
      [](Road &road) { road.RunToEnd("SMSINSTALL"); },
      Status("Failed", 10003)},
@@ -301,10 +302,10 @@ const SecrecyRow Rows[] = {
      [](Road &) {
          // A registry link to a missing key stands where the agents' key goes.
          HKEY key;
-         RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion", 0, NULL, 0,
+         RegCreateKeyExA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT, 0, NULL, 0,
                          KEY_ALL_ACCESS, NULL, &key, NULL);
          RegCloseKey(key);
-         RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent", 0, NULL,
+         RegCreateKeyExA(HKEY_LOCAL_MACHINE, AGENT_AGENTS_KEY, 0, NULL,
                          REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL, &key, NULL);
          const WCHAR target[] = L"\\Registry\\Machine\\Software\\NoSuchRoot\\Missing";
          RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, (const BYTE *)target, sizeof(target) - sizeof(WCHAR));
@@ -354,7 +355,7 @@ void ChangedFiles(const std::string &directory, const FILETIME &since, std::vect
 void DeleteAgentsLink()
 {
     HKEY link;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent",
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_AGENTS_KEY,
                       REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &link) != ERROR_SUCCESS)
         return;
     DWORD type = 0;

@@ -16,16 +16,16 @@ using namespace scenario;
 
 namespace {
 
-const char EntryName[] = "Dorure60Agent";
+const char EntryName[] = PRODUCT_UNINSTALL_KEY;
 const char Distribution[] = "C:\\DIST";
-const char OtherAgentKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\exchange";
+const char OtherAgentKey[] = AGENT_AGENTS_KEY "\\exchange";
 const DWORD RunLimitMs = 120000;
 
 std::string KeptCopyDirectory()
 {
     char programFiles[MAX_PATH];
     GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof(programFiles));
-    return std::string(programFiles) + "\\Tamarack\\Dorure60 Setup";
+    return std::string(programFiles) + "\\" REMOVAL_COPY_FOLDER;
 }
 
 std::string EntryText(const char *name)
@@ -250,7 +250,7 @@ TEST_F(ProgramsAndFeatures, RemovalCommandWorksAfterTheDistributionIsGone)
     ExpectNothingOfTheAgentLeft();
     EXPECT_EQ(otherKey, machine::KeySnapshot(OtherAgentKey)) << "another agent's registration";
     EXPECT_EQ(otherFiles, machine::DirectorySnapshot("D:\\OTHER", "kvasvr.exe")) << "another agent's files";
-    EXPECT_EQ("D:\\OTHER\\kvasvr.exe", machine::QueryService("KvaRpcService").imagePath)
+    EXPECT_EQ("D:\\OTHER\\kvasvr.exe", machine::QueryService(RPC_SERVICE_NAME).imagePath)
         << "the services stay for the other agent";
 }
 
@@ -265,7 +265,7 @@ TEST_F(ProgramsAndFeatures, QuietRemovalCommandIsAnSmsRemoval)
     ASSERT_EQ(69u, mif.size());
     EXPECT_EQ("VALUE = \"Success\"", mif[57]);
     ExpectNothingOfTheAgentLeft();
-    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+    EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists);
 }
 
 TEST_F(ProgramsAndFeatures, RemovalFromTheDistributionTakesTheEntryToo)

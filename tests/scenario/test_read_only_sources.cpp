@@ -12,6 +12,7 @@
 #include "scenario/machine_state.h"
 #include "scenario/scenario_support.h"
 #include "scenario/wizard_steps.h"
+#include "product.h"
 
 using namespace scenario;
 using namespace wizard;
@@ -49,7 +50,7 @@ std::string KeptCopyDirectory()
 {
     char programFiles[MAX_PATH];
     GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof(programFiles));
-    return std::string(programFiles) + "\\Tamarack\\Dorure60 Setup";
+    return std::string(programFiles) + "\\" REMOVAL_COPY_FOLDER;
 }
 
 // Files a later run must be able to replace or delete.
@@ -174,8 +175,8 @@ TEST_P(ReadOnlySource, InstallReinstallAndRemovalLeaveACleanMachine)
 
     ASSERT_NO_FATAL_FAILURE(Remove());
     EXPECT_FALSE(robot::FileExists("C:\\DORURE")) << "every file of the agent went, and its directory";
-    EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
-    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+    EXPECT_FALSE(machine::KeyExists(AGENT_FAMILY_KEY));
+    EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists);
     EXPECT_FALSE(machine::KeyExists(machine::UninstallEntryKey));
     EXPECT_FALSE(robot::FileExists(KeptCopyDirectory()));
 }

@@ -2,6 +2,7 @@
 
 #include "scenario/machine_state.h"
 #include "scenario/scenario_support.h"
+#include "product.h"
 
 using namespace scenario;
 
@@ -36,25 +37,25 @@ protected:
     void Install()
     {
         ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
-        ASSERT_TRUE(machine::QueryService("KvaRpcService").exists);
+        ASSERT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists);
     }
     // A real broadcast service from the installed directory.
     void AddBroadcastService(const std::string &executable)
     {
         SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-        SC_HANDLE service = CreateServiceA(manager, "KvaBrdService", "Broadcast service", SERVICE_ALL_ACCESS,
+        SC_HANDLE service = CreateServiceA(manager, BRD_SERVICE_NAME, "Broadcast service", SERVICE_ALL_ACCESS,
                                            SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                                            executable.c_str(), NULL, NULL, "", NULL, NULL);
         ASSERT_NE(nullptr, service);
         StartServiceA(service, 0, NULL);
         CloseServiceHandle(service);
         CloseServiceHandle(manager);
-        ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaBrdService", SERVICE_RUNNING, 15000));
+        ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(BRD_SERVICE_NAME, SERVICE_RUNNING, 15000));
     }
     void AddOtherAgent(const std::string &name, const std::string &library)
     {
         HKEY key;
-        std::string path = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\" + name;
+        std::string path = AGENT_AGENTS_KEY "\\" + name;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
                                                  &key, NULL));
         RegSetValueExA(key, "dll", 0, REG_SZ, (const BYTE *)library.c_str(), (DWORD)library.size() + 1);
@@ -109,9 +110,9 @@ TEST_F(Removal, OnlyAgentTakesEverythingWithIt)
     ForgetEarlierRuns();
     ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
     ExpectStatus("Success", "");
-    EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
-    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
-    EXPECT_FALSE(machine::QueryService("KvaBrdService").exists);
+    EXPECT_FALSE(machine::KeyExists(AGENT_FAMILY_KEY));
+    EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists);
+    EXPECT_FALSE(machine::QueryService(BRD_SERVICE_NAME).exists);
     ExpectFilesGone("C:\\DORURE", 0, 13);
     EXPECT_FALSE(robot::FileExists("C:\\DORURE")) << "the empty directory goes";
     EXPECT_FALSE(robot::FileExists(startMenu)) << "the empty Start Menu folder goes";
@@ -130,10 +131,10 @@ TEST_F(Removal, ForeignFileKeepsTheDirectory)
 TEST_F(Removal, ServiceDirectoryInAnotherLetterCaseIsTheSame)
 {
     Install();
-    SetImagePath("KvaRpcService", "c:\\dorure\\KVASVR.EXE");
+    SetImagePath(RPC_SERVICE_NAME, "c:\\dorure\\KVASVR.EXE");
     ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
-    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists) << "treated as the only agent";
-    EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
+    EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists) << "treated as the only agent";
+    EXPECT_FALSE(machine::KeyExists(AGENT_FAMILY_KEY));
 }
 
 TEST_F(Removal, ServicesOfAnotherDirectoryStay)
@@ -141,10 +142,10 @@ TEST_F(Removal, ServicesOfAnotherDirectoryStay)
     Install();
     CreateDirectoryA("D:\\OTHER", NULL);
     CopyFileA("C:\\DORURE\\KVASVR.EXE", "D:\\OTHER\\KVASVR.EXE", FALSE);
-    SetImagePath("KvaRpcService", "D:\\OTHER\\KVASVR.EXE");
+    SetImagePath(RPC_SERVICE_NAME, "D:\\OTHER\\KVASVR.EXE");
     ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
-    EXPECT_TRUE(machine::QueryService("KvaRpcService").exists);
-    EXPECT_EQ("D:\\OTHER\\KVASVR.EXE", ImagePath("KvaRpcService"));
+    EXPECT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists);
+    EXPECT_EQ("D:\\OTHER\\KVASVR.EXE", ImagePath(RPC_SERVICE_NAME));
     ExpectFilesGone("C:\\DORURE", 0, 13);
     EXPECT_FALSE(machine::KeyExists(machine::ProductsKey)) << "the only product's list goes";
     ExpectStatus("Success", "");
@@ -153,9 +154,9 @@ TEST_F(Removal, ServicesOfAnotherDirectoryStay)
 TEST_F(Removal, ImagePathWithoutBackslashIsAnotherDirectory)
 {
     Install();
-    SetImagePath("KvaRpcService", "KVASVR.EXE");
+    SetImagePath(RPC_SERVICE_NAME, "KVASVR.EXE");
     ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
-    EXPECT_TRUE(machine::QueryService("KvaRpcService").exists);
+    EXPECT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists);
     ExpectFilesGone("C:\\DORURE", 0, 13);
 }
 
@@ -168,8 +169,8 @@ TEST_F(Removal, AnotherAgentInTheSameDirectoryKeepsTheSharedPieces)
     for (size_t i = 6; i < 13; i++)
         EXPECT_TRUE(robot::FileExists(std::string("C:\\DORURE\\") + AgentFiles[i])) << AgentFiles[i];
     EXPECT_TRUE(robot::FileExists("C:\\DORURE"));
-    EXPECT_TRUE(machine::QueryService("KvaRpcService").exists);
-    EXPECT_TRUE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\oracle"));
+    EXPECT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists);
+    EXPECT_TRUE(machine::KeyExists(AGENT_AGENTS_KEY "\\oracle"));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
     ExpectStatus("Success", "");  // the shared pieces are kept on purpose
 }
@@ -185,13 +186,13 @@ TEST_F(Removal, HandOverToAnOlderAgentElsewhereReplacesItsServiceProgram)
     AddOtherAgent("exchange", "D:\\OTHER\\exagent.dll");
     ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
     EXPECT_EQ(robot::ReadWholeFile(robot::DistDirectory() + "\\KVASVR.EXE"), robot::ReadWholeFile("D:\\OTHER\\kvasvr.exe"));
-    EXPECT_EQ("D:\\OTHER\\kvasvr.exe", ImagePath("KvaRpcService"));
-    EXPECT_EQ("D:\\OTHER\\kvabrd.exe", ImagePath("KvaBrdService"));
+    EXPECT_EQ("D:\\OTHER\\kvasvr.exe", ImagePath(RPC_SERVICE_NAME));
+    EXPECT_EQ("D:\\OTHER\\kvabrd.exe", ImagePath(BRD_SERVICE_NAME));
     ExpectFilesGone("C:\\DORURE", 0, 13);
     ExpectStatus("Success", "");
     // Both services run from their new place.
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    for (const char *name : {"KvaRpcService", "KvaBrdService"}) {
+    for (const char *name : {RPC_SERVICE_NAME, BRD_SERVICE_NAME}) {
         SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS);
         ASSERT_NE(nullptr, service) << name;
         StartServiceA(service, 0, NULL);
@@ -217,18 +218,18 @@ TEST_F(Removal, HandOverKeepsANewerProgramAndDropsAMissingBroadcastService)
     AddOtherAgent("exchange", "D:\\OTHER\\exagent.dll");
     ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
     EXPECT_EQ(newer, robot::ReadWholeFile("D:\\OTHER\\kvasvr.exe")) << "a newer program is left alone";
-    EXPECT_EQ("D:\\OTHER\\kvasvr.exe", ImagePath("KvaRpcService"));
-    EXPECT_FALSE(machine::QueryService("KvaBrdService").exists) << "no kvabrd.exe there: deleted";
+    EXPECT_EQ("D:\\OTHER\\kvasvr.exe", ImagePath(RPC_SERVICE_NAME));
+    EXPECT_FALSE(machine::QueryService(BRD_SERVICE_NAME).exists) << "no kvabrd.exe there: deleted";
     ExpectFilesGone("C:\\DORURE", 0, 13);
 }
 
 TEST_F(Removal, HandOverWithoutOwnServiceProgramKeepsTheDirectory)
 {
     Install();
-    machine::StopAndDeleteService("KvaRpcService");
+    machine::StopAndDeleteService(RPC_SERVICE_NAME);
     // Re-register the main service without its program in place.
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = CreateServiceA(manager, "KvaRpcService", "x", SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+    SC_HANDLE service = CreateServiceA(manager, RPC_SERVICE_NAME, "x", SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                                        SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "C:\\DORURE\\KVASVR.EXE", NULL,
                                        NULL, "", NULL, NULL);
     CloseServiceHandle(service);
@@ -238,7 +239,7 @@ TEST_F(Removal, HandOverWithoutOwnServiceProgramKeepsTheDirectory)
     WriteTextFile("D:\\OTHER\\kvasvr.exe", "other");
     AddOtherAgent("exchange", "D:\\OTHER\\exagent.dll");
     ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
-    EXPECT_EQ("C:\\DORURE\\KVASVR.EXE", ImagePath("KvaRpcService")) << "no hand-over";
+    EXPECT_EQ("C:\\DORURE\\KVASVR.EXE", ImagePath(RPC_SERVICE_NAME)) << "no hand-over";
     EXPECT_TRUE(robot::FileExists("C:\\DORURE")) << "kvasvr.exe failed: the directory stays";
     EXPECT_EQ("other", robot::ReadWholeFile("D:\\OTHER\\kvasvr.exe"));
     char expected[512];
@@ -297,13 +298,13 @@ TEST_F(Removal, FileHeldOpenKeepsItAndLosesNothingElse)
     ASSERT_EQ(0u, code);
     EXPECT_TRUE(robot::FileExists("C:\\DORURE\\dorure60.dll"));
     ExpectFilesGone("C:\\DORURE", 1, 13);
-    EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
+    EXPECT_FALSE(machine::KeyExists(AGENT_FAMILY_KEY));
 }
 
 TEST_F(Removal, UnregisteredServiceEndsBeforeAnythingIsRemoved)
 {
     Install();
-    machine::StopAndDeleteService("KvaRpcService");
+    machine::StopAndDeleteService(RPC_SERVICE_NAME);
     std::vector<std::string> filesBefore = machine::FilesIn("C:\\DORURE");
     ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
     ExpectStatus("Failed", LoadText(10065));

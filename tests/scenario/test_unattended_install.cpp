@@ -2,6 +2,7 @@
 
 #include "scenario/machine_state.h"
 #include "scenario/scenario_support.h"
+#include "product.h"
 
 using namespace scenario;
 
@@ -60,7 +61,7 @@ std::string MifValue(const std::string &line)
 void ExpectPackageDefinitionMatches(const std::vector<std::string> &mif)
 {
     ASSERT_EQ(69u, mif.size());
-    EXPECT_EQ("2.0", PackageDefinition("PDF", "Version"));
+    EXPECT_EQ(PRODUCT_VERSION, PackageDefinition("PDF", "Version"));
     std::string mifName = MifPath().substr(MifPath().rfind('\\') + 1);
     EXPECT_EQ(mifName, PackageDefinition("Package Definition", "MIFFileName") + ".MIF");
     EXPECT_EQ(MifValue(mif[20]), PackageDefinition("Package Definition", "MIFName"));
@@ -100,7 +101,7 @@ TEST_F(UnattendedInstall, ConfigurationFileWithOnlyTheDirectory)
 TEST_F(UnattendedInstall, ReinstallOverARunningInstallation)
 {
     ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
-    ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+    ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, machine::ConfigKey, 0, KEY_ALL_ACCESS, &key));
     RegSetValueExA(key, "site note", 0, REG_SZ, (const BYTE *)"keep", 5);
@@ -127,13 +128,13 @@ TEST_F(UnattendedInstall, DirectoryWithABlankAndItsRemoval)
     ASSERT_EQ(0u, RunSetup("SMSINSTALL", dir));
     ExpectStatus("Success", "");
     machine::ExpectInstalledAgent(agent + "\\", "sa", "");
-    EXPECT_EQ("\"" + agent + "\\KVASVR.EXE\"", machine::QueryService("KvaRpcService").imagePath);
+    EXPECT_EQ("\"" + agent + "\\KVASVR.EXE\"", machine::QueryService(RPC_SERVICE_NAME).imagePath);
 
     ASSERT_EQ(0u, RunSetup("SMSUNINSTALL", dir));
     ExpectStatus("Success", "");
-    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+    EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists);
     EXPECT_FALSE(robot::FileExists(agent));
-    EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
+    EXPECT_FALSE(machine::KeyExists(AGENT_FAMILY_KEY));
     EXPECT_FALSE(robot::FileExists(machine::StartMenuFolder() + "\\" + LoadText(10062) + ".lnk"));
     machine::CleanMachine(agent);
     RemoveDirectoryTree(dir);
@@ -146,7 +147,7 @@ TEST_F(UnattendedInstall, RefusedRegistrationIsReportedAndTheInstallGoesOn)
     char system[MAX_PATH];
     GetSystemDirectoryA(system, sizeof(system));
     EXPECT_TRUE(LogHas(LoadText(10075) + ", T=" + system + ",EC=1234"));
-    EXPECT_TRUE(machine::QueryService("KvaRpcService").exists) << "the install went on";
+    EXPECT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists) << "the install went on";
     ExpectStatus("Success", "");
 }
 
@@ -161,7 +162,7 @@ TEST_F(UnattendedInstall, UnusableLoginIsRefusedBeforeAnythingIsInstalled)
     ExpectStatus("Failed", expected);
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
     EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
-    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+    EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists);
 }
 
 TEST_F(UnattendedInstall, UnwritableDestinationFailsClearly)

@@ -13,13 +13,14 @@
 
 #include "scenario/machine_state.h"
 #include "scenario/scenario_support.h"
+#include "product.h"
 
 using namespace scenario;
 
 namespace {
 
 const char Services[] = "SYSTEM\\CurrentControlSet\\Services\\";
-const char OtherAgentKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\exchange";
+const char OtherAgentKey[] = AGENT_AGENTS_KEY "\\exchange";
 const char OtherDirectory[] = "D:\\OTHER";
 const DWORD RunLimitMs = 60000;
 // A stop is waited for 30 seconds at most; the rest is the run itself.
@@ -57,7 +58,7 @@ public:
         ASSERT_TRUE(robot::StartSetup(run, robot::DistDirectory(), "SMSINSTALL"));
         ASSERT_EQ(0u, robot::WaitForExit(run, RunLimitMs));
         robot::Finish(run);
-        ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+        ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
         ForgetEarlierRuns();
     }
     void Distribution(const std::string &directory, const std::vector<std::string> &leaveOut = {})
@@ -90,7 +91,7 @@ public:
     }
     void RestartWithStopBehaviour(DWORD behaviour)
     {
-        ASSERT_TRUE(machine::RestartWithStopBehaviour("KvaRpcService", behaviour));
+        ASSERT_TRUE(machine::RestartWithStopBehaviour(RPC_SERVICE_NAME, behaviour));
     }
     void Release()
     {
@@ -117,15 +118,15 @@ void ExpectNothingRemoved()
     EXPECT_TRUE(machine::KeyExists(machine::ConfigKey));
     for (const std::string &name : machine::DistributionFiles())
         EXPECT_TRUE(robot::FileExists("C:\\DORURE\\" + name)) << name;
-    EXPECT_TRUE(machine::QueryService("KvaRpcService").exists);
-    EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000))
+    EXPECT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists);
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000))
         << "the service the run stopped runs again";
 }
 
 void ExpectNothingInstalled()
 {
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
-    EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+    EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists);
     EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
 }
 
@@ -162,10 +163,10 @@ const OutcomeRow Rows[] = {
          m.Install();
          m.RestartWithStopBehaviour(4);
      },
-     "Failed", [] { return FormatText(10089, "KvaRpcService", 30); },
+     "Failed", [] { return FormatText(10089, RPC_SERVICE_NAME, 30); },
      [] {
          EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing was changed";
-         EXPECT_TRUE(LogHas(FormatText(10089, "KvaRpcService", 30)));
+         EXPECT_TRUE(LogHas(FormatText(10089, RPC_SERVICE_NAME, 30)));
      },
      StopLimitRunMs},
     {"ServiceThatRefusesToStop", "SMSINSTALL",
@@ -173,9 +174,9 @@ const OutcomeRow Rows[] = {
          m.Install();
          m.RestartWithStopBehaviour(2);
      },
-     "Failed", [] { return FormatText(10089, "KvaRpcService", 30); },
+     "Failed", [] { return FormatText(10089, RPC_SERVICE_NAME, 30); },
      [] {
-         EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::QueryService("KvaRpcService").state);
+         EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::QueryService(RPC_SERVICE_NAME).state);
          EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing is replaced under a running program";
      },
      RunLimitMs},
@@ -213,14 +214,14 @@ const OutcomeRow Rows[] = {
      },
      "Failed", [] { return LoadText(1024); },
      [] {
-         EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+         EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
          EXPECT_TRUE(LogHas("Setup started the service KvaRpcService again."));
      },
      RunLimitMs},
     {"ServiceNotCreated", "SMSINSTALL",
      [](Machine &m) {
          m.Install();
-         m.HoldService("KvaRpcService");
+         m.HoldService(RPC_SERVICE_NAME);
      },
      "Failed", [] { return LoadText(10003) + " SQL ZEduziz : 1072"; },
      [] { EXPECT_FALSE(LogHas(LoadText(10076))) << "no start is offered without a service"; }, RunLimitMs},
@@ -231,9 +232,9 @@ const OutcomeRow Rows[] = {
      },
      "Failed", [] { return FormatText(10091, "C:\\DORURE", "exchange"); },
      [] {
-         EXPECT_TRUE(machine::QueryService("KvaRpcService").exists) << "the other agent may need it";
+         EXPECT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists) << "the other agent may need it";
          EXPECT_TRUE(robot::FileExists("C:\\DORURE\\KVASVR.EXE"));
-         EXPECT_TRUE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
+         EXPECT_TRUE(machine::KeyExists(AGENT_FAMILY_KEY));
          EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "this agent's own key goes";
      },
      RunLimitMs},
@@ -252,30 +253,30 @@ const OutcomeRow Rows[] = {
     {"QuotedImagePathWithArguments", "SMSUNINSTALL",
      [](Machine &m) {
          m.Install();
-         SetText(std::string(Services) + "KvaRpcService", "ImagePath", REG_EXPAND_SZ,
+         SetText(std::string(Services) + RPC_SERVICE_NAME, "ImagePath", REG_EXPAND_SZ,
                  "\"C:\\DORURE\\KVASVR.EXE\" -service");
      },
      "Success", [] { return std::string(); },
      [] {
-         EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+         EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists);
          EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
      },
      RunLimitMs},
     {"ImagePathWithoutDirectory", "SMSUNINSTALL",
      [](Machine &m) {
          m.Install();
-         SetText(std::string(Services) + "KvaRpcService", "ImagePath", REG_EXPAND_SZ, "KVASVR.EXE");
+         SetText(std::string(Services) + RPC_SERVICE_NAME, "ImagePath", REG_EXPAND_SZ, "KVASVR.EXE");
      },
-     "Failed", [] { return FormatText(10092, "KvaRpcService", "KVASVR.EXE"); },
+     "Failed", [] { return FormatText(10092, RPC_SERVICE_NAME, "KVASVR.EXE"); },
      [] {
-         EXPECT_TRUE(machine::QueryService("KvaRpcService").exists) << "a service it cannot place stays";
+         EXPECT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists) << "a service it cannot place stays";
          EXPECT_FALSE(robot::FileExists("C:\\DORURE\\dorure60.dll"));
      },
      RunLimitMs},
     {"ImagePathNotAString", "SMSUNINSTALL",
      [](Machine &m) {
          m.Install();
-         SetDword(std::string(Services) + "KvaRpcService", "ImagePath", 7);
+         SetDword(std::string(Services) + RPC_SERVICE_NAME, "ImagePath", 7);
      },
      "Failed", [] { return LoadText(10065); }, ExpectNothingRemoved, RunLimitMs},
     {"AgentFileHeldOpen", "SMSUNINSTALL",
@@ -292,7 +293,7 @@ const OutcomeRow Rows[] = {
      },
      "Success", [] { return std::string(); },
      [] {
-         EXPECT_EQ("D:\\OTHER\\kvasvr.exe", ImagePath("KvaRpcService"));
+         EXPECT_EQ("D:\\OTHER\\kvasvr.exe", ImagePath(RPC_SERVICE_NAME));
          EXPECT_EQ(robot::ReadWholeFile(robot::DistDirectory() + "\\KVASVR.EXE"),
                    robot::ReadWholeFile("D:\\OTHER\\kvasvr.exe"))
              << "the services' program went with them";

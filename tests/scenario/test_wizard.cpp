@@ -4,6 +4,7 @@
 #include "scenario/machine_state.h"
 #include "scenario/scenario_support.h"
 #include "scenario/wizard_steps.h"
+#include "product.h"
 
 using namespace scenario;
 using namespace wizard;
@@ -66,8 +67,8 @@ protected:
     void ExpectAgentRemoved()
     {
         EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
-        EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));
-        EXPECT_FALSE(machine::QueryService("KvaRpcService").exists);
+        EXPECT_FALSE(machine::KeyExists(AGENT_FAMILY_KEY));
+        EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists);
         EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
     }
     std::string StopQuestion()
@@ -160,30 +161,30 @@ TEST_F(Wizard, LeavingAfterTheServicesStoppedStartsThemAgain)
 {
     HWND welcome = WelcomeOverAnEarlierAgent();
     ASSERT_NE(nullptr, welcome);
-    ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000));
+    ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
     ASSERT_TRUE(Click(welcome, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDYES));
     HWND license = Page(License);
     ASSERT_NE(nullptr, license);
-    EXPECT_EQ((DWORD)SERVICE_STOPPED, machine::QueryService("KvaRpcService").state);
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, machine::QueryService(RPC_SERVICE_NAME).state);
     ASSERT_TRUE(Click(license, IDC_LICENSE_DECLINE));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
-    EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000))
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000))
         << "the administrator left: the agent runs as before";
 }
 
 TEST_F(Wizard, ServiceThatWillNotStopKeepsTheWelcomePage)
 {
     InstallEarlierAgent();
-    ASSERT_TRUE(machine::RestartWithStopBehaviour("KvaRpcService", 2)) << "a service that refuses to stop";
+    ASSERT_TRUE(machine::RestartWithStopBehaviour(RPC_SERVICE_NAME, 2)) << "a service that refuses to stop";
     Start();
     HWND welcome = Page(Welcome);
     ASSERT_NE(nullptr, welcome);
     ASSERT_TRUE(Click(welcome, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDYES));
     char refused[1024];
-    snprintf(refused, sizeof(refused), LoadText(10089).c_str(), "KvaRpcService", 30);
+    snprintf(refused, sizeof(refused), LoadText(10089).c_str(), RPC_SERVICE_NAME, 30);
     ASSERT_TRUE(AnswerBox(run_, refused, IDOK));
     ExpectStillOn(welcome);
     EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing was changed";
@@ -700,7 +701,7 @@ TEST_F(WizardPages, ReinstallShowsTheEarlierPasswordUnscrambled)
     ASSERT_EQ(0u, robot::WaitForExit(earlier, 120000));
     robot::Finish(earlier);
     DeleteFileA("C:\\account.icf");
-    machine::StopAndDeleteService("KvaRpcService");
+    machine::StopAndDeleteService(RPC_SERVICE_NAME);
     Start();
     HWND destination = ToDestination();
     ASSERT_NE(nullptr, destination);

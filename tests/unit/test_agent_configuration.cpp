@@ -5,14 +5,16 @@
 #include <string>
 
 #include "setup/install/install.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
 #include "setup/unattended/unattended.h"
 #include "scenario/machine_state.h"
 #include "unit/test_support.h"
+#include "product.h"
 
 namespace {
 
-const char ConfigKey[] = "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\dorure60";
+const char ConfigKey[] = AGENT_CONFIG_KEY;
 
 using machine::Dword;
 using machine::Scrambled;
@@ -27,7 +29,7 @@ machine::RegistryValue ReadValue(const char *name)
 void DeleteAgentsLink()
 {
     HKEY link;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent", REG_OPTION_OPEN_LINK,
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_AGENTS_KEY, REG_OPTION_OPEN_LINK,
                       KEY_ALL_ACCESS, &link) != ERROR_SUCCESS)
         return;
     DWORD type = 0;
@@ -126,12 +128,12 @@ TEST_F(AgentConfiguration, KeyThatCannotBeCreatedIsFatal10005)
 {
     // A registry link to a missing target: the key can never be created.
     HKEY agent;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion", 0,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT, 0,
                                              NULL, 0, KEY_ALL_ACCESS, NULL, &agent, NULL));
     RegCloseKey(agent);
     HKEY link;
     ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent", 0, NULL,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, AGENT_AGENTS_KEY, 0, NULL,
                               REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL, &link, NULL));
     const WCHAR target[] = L"\\Registry\\Machine\\Software\\NoSuchRoot\\Missing";
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, (const BYTE *)target,

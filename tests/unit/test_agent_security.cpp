@@ -16,13 +16,14 @@
 #include <vector>
 
 #include "platform/setup-toolkit/setuptk.h"
-#include "setup/install/agent_security.h"
+#include "setup/agent_rules/access_lists.h"
 #include "setup/install/install.h"
 #include "setup/unattended/unattended.h"
 #include "scenario/machine_state.h"
 #include "scenario/scenario_support.h"
 #include "unit/import_hook.h"
 #include "unit/test_support.h"
+#include "product.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ TEST_F(AgentKeyAccess, NewKeyIsMadeWithTheProtectedList)
     WriteAgentConfiguration();
     EXPECT_EQ(machine::ProtectedKeyAccess, machine::KeyAccess(ConfigKey));
     EXPECT_EQ("TSIData", machine::KeyClass(ConfigKey));
-    EXPECT_EQ("TSIData", machine::KeyClass("SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent"));
+    EXPECT_EQ("TSIData", machine::KeyClass(AGENT_AGENTS_KEY));
 }
 
 // The key an earlier version left: everyone may read it.

@@ -7,6 +7,7 @@
 #include "setup/messages/messages.h"
 #include "setup/shell/shell.h"
 #include "unit/test_support.h"
+#include "product.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ protected:
     static void DeleteTestServices()
     {
         SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-        for (const char *name : {"KvaRpcService", "KvaBrdService"}) {
+        for (const char *name : {RPC_SERVICE_NAME, BRD_SERVICE_NAME}) {
             SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS);
             if (!service)
                 continue;
@@ -108,15 +109,15 @@ protected:
 
 TEST_F(AgentServices, OnlyTheRunningBroadcastServiceIsStopped)
 {
-    Register("KvaRpcService", "KVASVR.EXE");
-    Register("KvaBrdService", "kvabrd.exe");
-    StartAndWait("KvaBrdService");
+    Register(RPC_SERVICE_NAME, "KVASVR.EXE");
+    Register(BRD_SERVICE_NAME, "kvabrd.exe");
+    StartAndWait(BRD_SERVICE_NAME);
     EXPECT_TRUE(StopRunningAgentServices()) << "quiet: stopped without asking";
-    EXPECT_EQ((DWORD)SERVICE_STOPPED, State("KvaBrdService"));
-    EXPECT_EQ((DWORD)SERVICE_STOPPED, State("KvaRpcService"));
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, State(BRD_SERVICE_NAME));
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, State(RPC_SERVICE_NAME));
     std::string log = AgentLog();
     EXPECT_NE(std::string::npos, log.find("service KvaBrdService stopped")) << log;
-    EXPECT_EQ(std::string::npos, log.find("KvaRpcService")) << "the stopped service was never started: " << log;
+    EXPECT_EQ(std::string::npos, log.find(RPC_SERVICE_NAME)) << "the stopped service was never started: " << log;
 }
 
 TEST_F(AgentServices, NothingInstalledAsksNothing)
@@ -127,81 +128,81 @@ TEST_F(AgentServices, NothingInstalledAsksNothing)
 
 TEST_F(AgentServices, StopWaitsThroughAGrowingCheckpoint)
 {
-    Register("KvaRpcService", "KVASVR.EXE");
-    StartAndWait("KvaRpcService");
-    TimedStop("KvaRpcService");
-    EXPECT_EQ((DWORD)SERVICE_STOPPED, State("KvaRpcService"));
+    Register(RPC_SERVICE_NAME, "KVASVR.EXE");
+    StartAndWait(RPC_SERVICE_NAME);
+    TimedStop(RPC_SERVICE_NAME);
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, State(RPC_SERVICE_NAME));
 }
 
 TEST_F(AgentServices, StopIsAskedForEvenWhenTheStatusCannotBeRead)
 {
-    Register("KvaRpcService", "KVASVR.EXE");
-    StartAndWait("KvaRpcService");
+    Register(RPC_SERVICE_NAME, "KVASVR.EXE");
+    StartAndWait(RPC_SERVICE_NAME);
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE stopOnly = OpenServiceA(manager, "KvaRpcService", SERVICE_STOP);
+    SC_HANDLE stopOnly = OpenServiceA(manager, RPC_SERVICE_NAME, SERVICE_STOP);
     ASSERT_NE(nullptr, stopOnly);
     SERVICE_STATUS status;
     ASSERT_FALSE(QueryServiceStatus(stopOnly, &status)) << "the handle may not read the status";
     StopServiceAndWait(stopOnly);
     CloseServiceHandle(stopOnly);
     CloseServiceHandle(manager);
-    for (int i = 0; i < 50 && State("KvaRpcService") != SERVICE_STOPPED; i++)
+    for (int i = 0; i < 50 && State(RPC_SERVICE_NAME) != SERVICE_STOPPED; i++)
         Sleep(100);
-    EXPECT_EQ((DWORD)SERVICE_STOPPED, State("KvaRpcService"));
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, State(RPC_SERVICE_NAME));
 }
 
 TEST_F(AgentServices, CheckpointThatDoesNotGrowEndsTheWaitAfterOneHint)
 {
-    Register("KvaRpcService", "KVASVR.EXE", 1);
-    StartAndWait("KvaRpcService");
-    DWORD elapsed = TimedStop("KvaRpcService");
+    Register(RPC_SERVICE_NAME, "KVASVR.EXE", 1);
+    StartAndWait(RPC_SERVICE_NAME);
+    DWORD elapsed = TimedStop(RPC_SERVICE_NAME);
     EXPECT_LT(elapsed, 2500u) << "one wait hint of 500 ms, not the service's five seconds";
-    EXPECT_EQ((DWORD)SERVICE_STOP_PENDING, State("KvaRpcService"));
+    EXPECT_EQ((DWORD)SERVICE_STOP_PENDING, State(RPC_SERVICE_NAME));
 }
 
 TEST_F(AgentServices, ServiceThatRefusesToStopIsNotWaitedFor)
 {
-    Register("KvaRpcService", "KVASVR.EXE", 2);
-    StartAndWait("KvaRpcService");
-    DWORD elapsed = TimedStop("KvaRpcService");
+    Register(RPC_SERVICE_NAME, "KVASVR.EXE", 2);
+    StartAndWait(RPC_SERVICE_NAME);
+    DWORD elapsed = TimedStop(RPC_SERVICE_NAME);
     EXPECT_LT(elapsed, 2000u);
-    EXPECT_EQ((DWORD)SERVICE_RUNNING, State("KvaRpcService"));
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, State(RPC_SERVICE_NAME));
 }
 
 TEST_F(AgentServices, AbsurdWaitHintIsBoundedToTenSecondsASleep)
 {
-    Register("KvaRpcService", "KVASVR.EXE", 3);
-    StartAndWait("KvaRpcService");
-    DWORD elapsed = TimedStop("KvaRpcService");
+    Register(RPC_SERVICE_NAME, "KVASVR.EXE", 3);
+    StartAndWait(RPC_SERVICE_NAME);
+    DWORD elapsed = TimedStop(RPC_SERVICE_NAME);
     EXPECT_LT(elapsed, 15000u) << "the service announced an hour";
     EXPECT_GE(elapsed, 9000u) << "the one sleep still lasts its bound";
-    EXPECT_EQ((DWORD)SERVICE_STOPPED, State("KvaRpcService"));
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, State(RPC_SERVICE_NAME));
 }
 
 TEST_F(AgentServices, RemovingAMissingServiceIsNoError)
 {
-    EXPECT_EQ(0u, RemoveService("KvaBrdService"));
+    EXPECT_EQ(0u, RemoveService(BRD_SERVICE_NAME));
 }
 
 TEST_F(AgentServices, RemovingARunningServiceStopsAndDeletesIt)
 {
-    Register("KvaBrdService", "kvabrd.exe");
-    StartAndWait("KvaBrdService");
-    EXPECT_EQ(0u, RemoveService("KvaBrdService"));
-    EXPECT_EQ(0u, State("KvaBrdService")) << "gone";
+    Register(BRD_SERVICE_NAME, "kvabrd.exe");
+    StartAndWait(BRD_SERVICE_NAME);
+    EXPECT_EQ(0u, RemoveService(BRD_SERVICE_NAME));
+    EXPECT_EQ(0u, State(BRD_SERVICE_NAME)) << "gone";
     EXPECT_NE(std::string::npos, AgentLog().find("service KvaBrdService stopped"));
 }
 
 TEST_F(AgentServices, ServiceMarkedForDeletionCountsAsRemoved)
 {
-    Register("KvaBrdService", "kvabrd.exe");
+    Register(BRD_SERVICE_NAME, "kvabrd.exe");
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE held = OpenServiceA(manager, "KvaBrdService", SERVICE_ALL_ACCESS);
+    SC_HANDLE held = OpenServiceA(manager, BRD_SERVICE_NAME, SERVICE_ALL_ACCESS);
     ASSERT_TRUE(DeleteService(held)) << "marked; the open handle keeps it";
     EXPECT_FALSE(DeleteService(held));
     EXPECT_EQ((DWORD)ERROR_SERVICE_MARKED_FOR_DELETE, GetLastError());
     SetupState.RunFlags |= RF_LOGFILE;
-    EXPECT_EQ(0u, RemoveService("KvaBrdService"));
+    EXPECT_EQ(0u, RemoveService(BRD_SERVICE_NAME));
     CloseServiceHandle(held);
     CloseServiceHandle(manager);
 }
@@ -209,9 +210,9 @@ TEST_F(AgentServices, ServiceMarkedForDeletionCountsAsRemoved)
 TEST_F(AgentServices, CreationFailureInSmsModeIsOneLogLine)
 {
     support::DeleteLog();
-    Register("KvaRpcService", "KVASVR.EXE");
+    Register(RPC_SERVICE_NAME, "KVASVR.EXE");
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE held = OpenServiceA(manager, "KvaRpcService", SERVICE_ALL_ACCESS);
+    SC_HANDLE held = OpenServiceA(manager, RPC_SERVICE_NAME, SERVICE_ALL_ACCESS);
     lstrcpyA(SetupState.InstallDir, "C:\\svctest\\");
     SetupState.RunFlags |= RF_SMS | RF_LOGFILE;
     ASSERT_TRUE(FOpenLogFile(support::LogPath, 0));
@@ -235,7 +236,7 @@ TEST_F(AgentServices, CreatedServiceHasTheAgentsProperties)
     lstrcpyA(SetupState.InstallDir, "C:\\svc test\\");
     ReplaceAgentServices();
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = OpenServiceA(manager, "KvaRpcService", SERVICE_ALL_ACCESS);
+    SC_HANDLE service = OpenServiceA(manager, RPC_SERVICE_NAME, SERVICE_ALL_ACCESS);
     ASSERT_NE(nullptr, service);
     BYTE buffer[4096];
     DWORD needed;

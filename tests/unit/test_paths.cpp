@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string>
 
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
 #include "unit/test_support.h"
 

@@ -8,6 +8,7 @@
 #include "setup/uninstall/uninstall.h"
 #include "setup/unattended/unattended.h"
 #include "unit/test_support.h"
+#include "product.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ protected:
     }
     void AddAgent(const char *name, const char *library)
     {
-        std::string path = std::string("SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\") + name;
+        std::string path = std::string(AGENT_AGENTS_KEY "\\") + name;
         HKEY key;
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
         if (library)
@@ -89,7 +90,7 @@ TEST_F(RemovalRules, OtherAgentsLibraryOfAnotherTypeIsUnknown)
 {
     AddAgent("binary", NULL);
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamarack\\KSAgent\\CurrentVersion\\agent\\binary",
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_AGENTS_KEY "\\binary",
                                            0, KEY_SET_VALUE, &key));
     RegSetValueExA(key, "dll", 0, REG_BINARY, (const BYTE *)"D:\\B\\b.dll", 11);
     RegCloseKey(key);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
 #include "setup/toolkit/toolkit.h"
 

@@ -14,8 +14,10 @@
 #include "fuzz_support.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
 #include "setup/shell/setup_state.h"
+#include "setup/unattended/unattended.h"
 
 namespace {
 
