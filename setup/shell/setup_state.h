@@ -118,6 +118,13 @@ struct SetupStateRecord {
     /* Started from Programs and Features: the removal alone. */
     int RemoveOnly;
 
+    /* The exit code the run's end chose (exit_code.h); RestartNeeded: the
+     * run's work waits for a restart of the computer. */
+    DWORD RunEnding;
+    int RestartNeeded;
+    /* The removal copy's mapping that takes this run's exit code back. */
+    HANDLE HandOffOutcome;
+
     /* Destination page */
     int DestinationFirstDisplay;
     int DestinationAccepted;

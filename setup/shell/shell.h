@@ -11,9 +11,14 @@
 #define SETUP_LOG_PATH     "C:\\SETUPKVA.LOG"
 #define SETUP_CONFIG_NAME  "SETUP.ICF"
 
-/* The removal from the kept copy of setup (see removal_handoff.cpp). */
-bool HandOffFromRemovalCopy(LPCSTR commandLine);
+/* The removal from the kept copy of setup (see removal_handoff.cpp); the
+ * exit code is that of the copy that did the work. */
+bool HandOffFromRemovalCopy(LPCSTR commandLine, DWORD *exitCode);
 void TakeHandOff(LPCSTR commandLine);
+
+/* setup /?: the command lines, in a box. */
+bool AsksForUsage(LPCSTR commandLine);
+void ShowUsage(void);
 
 int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 void ParseSetupCommandLine(LPSTR commandLine);
