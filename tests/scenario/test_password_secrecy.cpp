@@ -230,7 +230,7 @@ const SecrecyRow Rows[] = {
          ASSERT_NE(nullptr, account);
          ASSERT_TRUE(wizard::Click(account, IDC_CANCEL));
          road.Answer(IDYES);
-         EXPECT_EQ(0u, robot::WaitForExit(road.run, RunLimitMs));
+         EXPECT_EQ(1602u, robot::WaitForExit(road.run, RunLimitMs));
      },
      [](Road &road) {
          EXPECT_NE(road.boxes.end(), std::find(road.boxes.begin(), road.boxes.end(), LoadText(10045)));

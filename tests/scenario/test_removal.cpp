@@ -305,7 +305,7 @@ TEST_F(Removal, UnregisteredServiceEndsBeforeAnythingIsRemoved)
     Install();
     machine::StopAndDeleteService("KvaRpcService");
     std::vector<std::string> filesBefore = machine::FilesIn("C:\\DORURE");
-    ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
+    ASSERT_EQ(1603u, RunSetup("SMSUNINSTALL"));
     ExpectStatus("Failed", LoadText(10065));
     EXPECT_EQ(filesBefore, machine::FilesIn("C:\\DORURE"));
     EXPECT_TRUE(machine::KeyExists(machine::ConfigKey));
@@ -314,7 +314,7 @@ TEST_F(Removal, UnregisteredServiceEndsBeforeAnythingIsRemoved)
 
 TEST_F(Removal, NothingInstalledEndsWithItsOwnFailure)
 {
-    ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
+    ASSERT_EQ(1605u, RunSetup("SMSUNINSTALL"));
     ExpectStatus("Failed", LoadText(10068));
 }
 

@@ -189,7 +189,7 @@ TEST_F(UnattendedInstall, FullDiskDuringTheCopyFailsClearly)
     WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=F:\\AGENT\\\r\n");
     DWORD exitCode = RunSetup("SMSINSTALL", dir);
     DeleteFileA("F:\\filler");
-    ASSERT_EQ(0u, exitCode);
+    ASSERT_EQ(1603u, exitCode);
     ExpectStatus("Failed", LoadText(1024));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
     machine::CleanMachine("F:\\AGENT");
@@ -202,7 +202,7 @@ TEST_F(UnattendedInstall, LockedDestinationFileFailsClearly)
     ASSERT_NE(INVALID_HANDLE_VALUE, locked);
     DWORD exitCode = RunSetup("SMSINSTALL");
     CloseHandle(locked);
-    ASSERT_EQ(0u, exitCode);
+    ASSERT_EQ(1603u, exitCode);
     ExpectStatus("Failed", LoadText(1024));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
 }
@@ -210,10 +210,10 @@ TEST_F(UnattendedInstall, LockedDestinationFileFailsClearly)
 TEST_F(UnattendedInstall, ConfigurationFileRunsWriteNoStatusFile)
 {
     WriteTextFile("C:\\cucu.icf", "[Settings]\r\nInstallPath=cucu\r\n");
-    ASSERT_EQ(0u, RunSetup("I:C:\\cucu.icf"));
+    ASSERT_EQ(1603u, RunSetup("I:C:\\cucu.icf"));
     EXPECT_TRUE(LogHas(LoadText(10011) + " input from file C:\\CUCU.ICF"));
     WriteTextFile("C:\\nosettings.icf", "[SQL Account Info]\r\nID=sa\r\n");
-    ASSERT_EQ(0u, RunSetup("I:C:\\nosettings.icf"));
+    ASSERT_EQ(1603u, RunSetup("I:C:\\nosettings.icf"));
     EXPECT_TRUE(LogHas(LoadText(10011) + " input from file C:\\NOSETTINGS.ICF"));
     EXPECT_FALSE(robot::FileExists(MifPath()));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));

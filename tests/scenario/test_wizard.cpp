@@ -153,7 +153,7 @@ TEST_F(Wizard, WelcomeWithoutEarlierInstallation)
     EXPECT_TRUE(FocusIs(welcome, IDC_CANCEL)) << "the page has the focus again after the exit question";
     ASSERT_TRUE(Click(welcome, IDC_CANCEL));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
-    EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs));
 }
 
 TEST_F(Wizard, LeavingAfterTheServicesStoppedStartsThemAgain)
@@ -168,7 +168,7 @@ TEST_F(Wizard, LeavingAfterTheServicesStoppedStartsThemAgain)
     EXPECT_EQ((DWORD)SERVICE_STOPPED, machine::QueryService("KvaRpcService").state);
     ASSERT_TRUE(Click(license, IDC_LICENSE_DECLINE));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
-    EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs));
     EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState("KvaRpcService", SERVICE_RUNNING, 15000))
         << "the administrator left: the agent runs as before";
 }
@@ -206,7 +206,7 @@ TEST_F(Wizard, LicenceLeaveAnsweredNoShowsItAgain)
     EXPECT_TRUE(FocusIs(license, IDC_LICENSE_DECLINE)) << "the agreement has the focus again";
     ASSERT_TRUE(Click(license, IDC_LICENSE_DECLINE));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
-    EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs));
 }
 
 TEST_F(Wizard, DestinationRefusesBadDirectories)
@@ -561,7 +561,7 @@ TEST_F(WizardPages, CancelOnEveryPageAsksFirst)
     EXPECT_TRUE(FocusIs(confirm, IDC_CANCEL)) << "the page has the focus again";
     ASSERT_TRUE(Click(confirm, IDC_CANCEL));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
-    EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "nothing installed";
 }
 
