@@ -5,9 +5,8 @@
  * that copy with the same command line and waits until it has done the
  * work; whoever started it (Programs and Features, SMS) sees the run end
  * when the work is done, with the exit code of the copy that did it. The
- * temporary copy then waits for the first
- * program to end, deletes the kept copy, and has its own folder deleted
- * when Windows next starts.
+ * temporary copy then waits for the first program to end, deletes the kept
+ * copy, and has its own folder deleted when Windows next starts.
  */
 #include <windows.h>
 

@@ -237,7 +237,7 @@ TEST_F(Removal, HandOverWithoutOwnServiceProgramKeepsTheDirectory)
     CreateDirectoryA("D:\\OTHER", NULL);
     WriteTextFile("D:\\OTHER\\kvasvr.exe", "other");
     AddOtherAgent("exchange", "D:\\OTHER\\exagent.dll");
-    ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
+    ASSERT_EQ(1603u, RunSetup("SMSUNINSTALL"));
     EXPECT_EQ("C:\\DORURE\\KVASVR.EXE", ImagePath("KvaRpcService")) << "no hand-over";
     EXPECT_TRUE(robot::FileExists("C:\\DORURE")) << "kvasvr.exe failed: the directory stays";
     EXPECT_EQ("other", robot::ReadWholeFile("D:\\OTHER\\kvasvr.exe"));
@@ -294,7 +294,7 @@ TEST_F(Removal, FileHeldOpenKeepsItAndLosesNothingElse)
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     DWORD code = RunSetup("SMSUNINSTALL");
     CloseHandle(held);
-    ASSERT_EQ(0u, code);
+    ASSERT_EQ(1603u, code);
     EXPECT_TRUE(robot::FileExists("C:\\DORURE\\dorure60.dll"));
     ExpectFilesGone("C:\\DORURE", 1, 13);
     EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Tamarack\\KSAgent"));

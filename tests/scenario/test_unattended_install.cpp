@@ -155,7 +155,7 @@ TEST_F(UnattendedInstall, UnusableLoginIsRefusedBeforeAnythingIsInstalled)
     std::string dir = CopyDistribution("C:\\badlogin", {"SETUP.ICF"});
     // 0xD2 at the first position scrambles to a zero byte.
     WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=C:\\DORURE\\\r\n[SQL Account Info]\r\nID=\xD2sa\r\n");
-    ASSERT_EQ(0u, RunSetup("SMSINSTALL", dir));
+    ASSERT_EQ(1603u, RunSetup("SMSINSTALL", dir));
     char expected[512];
     snprintf(expected, sizeof(expected), LoadText(10080).c_str(), "login");
     ExpectStatus("Failed", expected);
@@ -170,7 +170,7 @@ TEST_F(UnattendedInstall, UnwritableDestinationFailsClearly)
     // A file stands where a directory of the path must be created.
     WriteTextFile("C:\\blockfile", "not a directory");
     WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=C:\\blockfile\\AGENT\\\r\n");
-    ASSERT_EQ(0u, RunSetup("SMSINSTALL", dir));
+    ASSERT_EQ(1603u, RunSetup("SMSINSTALL", dir));
     ExpectStatus("Failed", LoadText(1024));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "nothing configured after a failed copy";
     DeleteFileA("C:\\blockfile");

@@ -411,6 +411,20 @@ TEST_F(Wizard, RemovalIsChosenWithTheMouse)
     ExpectAgentRemoved();
 }
 
+// The removal alone, as Programs and Features starts it.
+TEST_F(Wizard, RemovalAloneEndsWithTheCodeOfItsAnswer)
+{
+    InstallEarlierAgent();
+    Start("REMOVE");
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10063), IDNO));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs)) << "declined";
+    machine::CleanMachine();
+    robot::Finish(run_);
+    Start("REMOVE");
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10068), IDOK));
+    EXPECT_EQ(1605u, robot::WaitForExit(run_, StepTimeoutMs)) << "nothing to remove";
+}
+
 // The whole install with the keyboard alone: first focus, tab order and
 // mnemonics of each page, Enter for the default button, Escape for Cancel.
 TEST_F(Wizard, WholeInstallWithTheKeyboard)
