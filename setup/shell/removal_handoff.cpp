@@ -121,7 +121,7 @@ bool HandOffFromRemovalCopy(LPCSTR commandLine, DWORD *exitCode)
     if (handedOff) {
         // Either the copy says its work is done, or it has ended.
         HANDLE waits[2] = {done, process};
-        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 ||
+        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1 ||
             !GetExitCodeProcess(process, exitCode))
             *exitCode = ReadOutcome(outcome);
         CloseHandle(process);

@@ -154,7 +154,7 @@ TEST_F(Removal, ImagePathWithoutBackslashIsAnotherDirectory)
 {
     Install();
     SetImagePath("KvaRpcService", "KVASVR.EXE");
-    ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
+    ASSERT_EQ(1603u, RunSetup("SMSUNINSTALL")) << "the service stays";
     EXPECT_TRUE(machine::QueryService("KvaRpcService").exists);
     ExpectFilesGone("C:\\DORURE", 0, 13);
 }
