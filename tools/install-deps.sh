@@ -3,6 +3,9 @@
 set -euo pipefail
 # clang and its runtime libraries (libFuzzer, the sanitizers) build the fuzz targets.
 packages=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest locales clang libclang-rt-dev)
+# Authenticode signatures: the build signs with osslsigncode when given a
+# certificate; the signing check makes a throwaway one with openssl.
+packages+=(osslsigncode openssl)
 if [ "${1:-}" = "--pictures" ]; then
   packages+=(xvfb xauth fonts-wine imagemagick)
 fi

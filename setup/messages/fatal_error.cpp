@@ -2,6 +2,7 @@
 
 #include "resources/resource_ids.h"
 #include "setup/install/install.h"
+#include "setup/messages/exit_code.h"
 #include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
@@ -9,7 +10,7 @@
 
 void EndSetupProcess(void)
 {
-    ExitProcess(0);
+    ExitProcess(SetupExitCode());
 }
 
 void FatalSetupError(int id)
@@ -19,6 +20,7 @@ void FatalSetupError(int id)
     if (SetupState.FatalErrorActive)
         EndSetupProcess();
     SetupState.FatalErrorActive = 1;
+    SetRunEnding(id == IDS_REMOVE_NOT_INSTALLED ? ERROR_UNKNOWN_PRODUCT : ERROR_INSTALL_FAILURE);
 
     // A failed run gives back the services it stopped before it says so.
     if (SetupState.StoppedServices)
@@ -32,5 +34,5 @@ void FatalSetupError(int id)
     }
     ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONHAND, SetupState.Scratch);
     CleanupSetup();
-    exit(0);
+    exit((int)SetupExitCode());
 }

@@ -4,6 +4,7 @@
 #include <stdarg.h>
 
 #include "resources/resource_ids.h"
+#include "setup/messages/exit_code.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 
@@ -59,6 +60,8 @@ int ConfirmExitSetup(void)
     char caption[256];
     LoadSetupString(IDS_EXIT_QUESTION, SetupState.Scratch, 256);
     LoadSetupString(IDS_EXIT_CAPTION, caption, sizeof(caption));
-    return MessageBoxA(NULL, SetupState.Scratch, caption,
-                       MB_TASKMODAL | MB_ICONQUESTION | MB_YESNO) == IDYES;
+    if (MessageBoxA(NULL, SetupState.Scratch, caption, MB_TASKMODAL | MB_ICONQUESTION | MB_YESNO) != IDYES)
+        return 0;
+    SetRunEnding(ERROR_INSTALL_USEREXIT);
+    return 1;
 }

@@ -1,6 +1,7 @@
 #include <stdio.h>
 
 #include "resources/resource_ids.h"
+#include "setup/messages/exit_code.h"
 #include "setup/messages/messages.h"
 #include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
@@ -31,7 +32,7 @@ void ShowLicenseAgreement(void)
         if ((sum == DLGEVENT_CANCEL || sum == DLGEVENT_EXIT) && ConfirmExitSetup()) {
             KillAllDialogs();
             CleanupSetup();
-            ExitProcess(0);
+            ExitProcess(SetupExitCode());
         }
     }
     KillDialogs(1);

@@ -26,8 +26,9 @@ void RegisterForRemoval(void);
 void RemoveRegistrationForRemoval(void);
 
 /* The program started from the kept copy hands the removal to a temporary
- * copy of itself and waits for it; TakeHandOff is that copy's side. */
-bool HandOffFromRemovalCopy(LPCSTR commandLine);
+ * copy of itself and waits for it; its exit code is that of the copy that
+ * did the work. TakeHandOff is that copy's side. */
+bool HandOffFromRemovalCopy(LPCSTR commandLine, DWORD *exitCode);
 void TakeHandOff(LPCSTR commandLine);
 
 #endif

@@ -4,9 +4,9 @@
  * So the program started there copies itself to a temporary folder, starts
  * that copy with the same command line and waits until it has done the
  * work; whoever started it (Programs and Features, SMS) sees the run end
- * when the work is done. The temporary copy then waits for the first
- * program to end, deletes the kept copy, and has its own folder deleted
- * when Windows next starts.
+ * when the work is done, with the exit code of the copy that did it. The
+ * temporary copy then waits for the first program to end, deletes the kept
+ * copy, and has its own folder deleted when Windows next starts.
  */
 #include <windows.h>
 
@@ -18,6 +18,7 @@
 #include "setup/agent_rules/access_lists.h"
 #include "setup/agent_rules/agent_rules.h"
 #include "setup/programs_and_features/programs_and_features.h"
+#include "setup/messages/exit_code.h"
 #include "setup/shell/setup_state.h"
 
 #define HANDOFF_TOKEN "HANDOFF="
@@ -47,14 +48,38 @@ static bool MakeTemporaryFolder(LPSTR folder, int size)
     return false;
 }
 
-static bool StartTemporaryCopy(LPCSTR folder, LPCSTR commandLine, HANDLE done, HANDLE self, HANDLE *process)
+// The exit code travels in a mapping both processes hold: the copy that
+// did the work goes on running after it, to delete the kept copy.
+static bool WriteOutcome(HANDLE outcome, DWORD code)
 {
-    int size = lstrlenA(folder) + lstrlenA(commandLine) + 96;
+    DWORD *view = (DWORD *)MapViewOfFile(outcome, FILE_MAP_WRITE, 0, 0, sizeof(DWORD));
+    if (!view)
+        return false;
+    *view = code;
+    UnmapViewOfFile(view);
+    return true;
+}
+
+static DWORD ReadOutcome(HANDLE outcome)
+{
+    DWORD code = ERROR_INSTALL_FAILURE;
+    const DWORD *view = (const DWORD *)MapViewOfFile(outcome, FILE_MAP_READ, 0, 0, sizeof(DWORD));
+    if (view) {
+        code = *view;
+        UnmapViewOfFile(view);
+    }
+    return code;
+}
+
+static bool StartTemporaryCopy(LPCSTR folder, LPCSTR commandLine, const HANDLE handed[3], HANDLE *process)
+{
+    int size = lstrlenA(folder) + lstrlenA(commandLine) + 128;
     char *line = (char *)HeapAlloc(GetProcessHeap(), 0, size);
     if (!line)
         return false;
-    snprintf(line, size, "\"%s\\setup.exe\" %s " HANDOFF_TOKEN "%llx,%llx", folder, commandLine,
-             (unsigned long long)(ULONG_PTR)done, (unsigned long long)(ULONG_PTR)self);
+    snprintf(line, size, "\"%s\\setup.exe\" %s " HANDOFF_TOKEN "%llx,%llx,%llx", folder, commandLine,
+             (unsigned long long)(ULONG_PTR)handed[0], (unsigned long long)(ULONG_PTR)handed[1],
+             (unsigned long long)(ULONG_PTR)handed[2]);
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
@@ -68,7 +93,7 @@ static bool StartTemporaryCopy(LPCSTR folder, LPCSTR commandLine, HANDLE done, H
     return true;
 }
 
-bool HandOffFromRemovalCopy(LPCSTR commandLine)
+bool HandOffFromRemovalCopy(LPCSTR commandLine, DWORD *exitCode)
 {
     if (!RunsFromRemovalCopy() || strstr(commandLine, HANDOFF_TOKEN))
         return false;
@@ -77,24 +102,28 @@ bool HandOffFromRemovalCopy(LPCSTR commandLine)
         return false;
     SECURITY_ATTRIBUTES inherited = {sizeof(inherited), NULL, TRUE};
     HANDLE done = CreateEventA(&inherited, TRUE, FALSE, NULL);
+    HANDLE outcome = CreateFileMappingA(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(DWORD), NULL);
     HANDLE self = NULL, process = NULL;
-    bool handedOff = done &&
+    bool handedOff = done && outcome && WriteOutcome(outcome, ERROR_INSTALL_FAILURE) &&
                      DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
                                      SYNCHRONIZE, TRUE, 0) &&
-                     CopyRemovalFiles(copy, folder) && StartTemporaryCopy(folder, commandLine, done, self, &process);
+                     CopyRemovalFiles(copy, folder);
+    HANDLE handed[3] = {done, self, outcome};
+    handedOff = handedOff && StartTemporaryCopy(folder, commandLine, handed, &process);
     if (handedOff) {
         // Either the copy says its work is done, or it has ended.
         HANDLE waits[2] = {done, process};
-        WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1 ||
+            !GetExitCodeProcess(process, exitCode))
+            *exitCode = ReadOutcome(outcome);
         CloseHandle(process);
     } else {
         // Then this program does the work itself, and the copy stays.
         DeleteRemovalFiles(folder);
     }
-    if (self)
-        CloseHandle(self);
-    if (done)
-        CloseHandle(done);
+    for (HANDLE handle : handed)
+        if (handle)
+            CloseHandle(handle);
     return handedOff;
 }
 
@@ -114,6 +143,7 @@ static void RemoveOwnFolderAtRestart(void)
 
 static void FinishHandOff(void)
 {
+    WriteOutcome(SetupState.HandOff.Outcome, SetupExitCode());
     SetEvent(SetupState.HandOff.Done);
     if (SetupState.HandOff.CopyDone && WaitForSingleObject(SetupState.HandOff.Parent, 30000) == WAIT_OBJECT_0)
         DeleteRemovalCopyNow();
@@ -125,13 +155,18 @@ void TakeHandOff(LPCSTR commandLine)
     LPCSTR token = strstr(commandLine, HANDOFF_TOKEN);
     if (!token)
         return;
-    char *end = NULL;
-    ULONG_PTR done = (ULONG_PTR)_strtoui64(token + sizeof(HANDOFF_TOKEN) - 1, &end, 16);
-    if (!end || *end != ',')
-        return;
-    ULONG_PTR parent = (ULONG_PTR)_strtoui64(end + 1, NULL, 16);
-    SetupState.HandOff.Done = (HANDLE)done;
-    SetupState.HandOff.Parent = (HANDLE)parent;
+    HANDLE handed[3];
+    LPCSTR cursor = token + sizeof(HANDOFF_TOKEN) - 1;
+    for (int i = 0; i < 3; i++) {
+        char *end = NULL;
+        handed[i] = (HANDLE)(ULONG_PTR)_strtoui64(cursor, &end, 16);
+        if (!end || end == cursor || (i < 2 && *end != ','))
+            return;
+        cursor = end + 1;
+    }
+    SetupState.HandOff.Done = handed[0];
+    SetupState.HandOff.Parent = handed[1];
+    SetupState.HandOff.Outcome = handed[2];
     SetupState.HandOff.Active = 1;
     atexit(FinishHandOff);
 }

@@ -1,5 +1,6 @@
 #include "resources/resource_ids.h"
 #include "setup/install/install.h"
+#include "setup/messages/exit_code.h"
 #include "setup/messages/messages.h"
 #include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
@@ -58,6 +59,7 @@ static void RunRemoveOnlyRoad(void)
         RemoveRegistrationForRemoval();
         LoadSetupString(IDS_REMOVE_NOT_INSTALLED, SetupState.Scratch, 256);
         ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, SetupState.Scratch);
+        SetRunEnding(ERROR_UNKNOWN_PRODUCT);
         EndRoad();
         return;
     }
@@ -65,6 +67,8 @@ static void RunRemoveOnlyRoad(void)
     // Asked directly, as on the welcome page: the question is no message for the log.
     if (MessageBoxA(SetupState.FrameWindow, SetupState.Scratch, "Setup", MB_YESNO | MB_ICONQUESTION) != IDYES ||
         !StopRunningAgentServices()) {
+        // Declined, or a service that would not stop kept the files in use.
+        SetRunEnding(SetupState.ServicesNotStopped ? ERROR_INSTALL_FAILURE : ERROR_INSTALL_USEREXIT);
         EndRoad();
         return;
     }

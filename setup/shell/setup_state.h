@@ -64,6 +64,7 @@ struct RemovalHandOffRecord {
     int CopyDone;   /* the kept copy is to go once its program has ended */
     HANDLE Done;    /* set when the work is done: the program waits for it */
     HANDLE Parent;  /* the program that handed over */
+    HANDLE Outcome; /* the mapping that takes this run's exit code back */
 };
 
 struct SetupStateRecord {
@@ -127,6 +128,11 @@ struct SetupStateRecord {
     UINT ConfigFileRefusal;
     /* Started from Programs and Features: the removal alone. */
     int RemoveOnly;
+
+    /* The exit code the run's end chose (exit_code.h); RestartNeeded: the
+     * run's work waits for a restart of the computer. */
+    DWORD RunEnding;
+    int RestartNeeded;
 
     /* Destination page */
     int DestinationFirstDisplay;

@@ -11,6 +11,10 @@
 #define SETUP_LOG_PATH     "C:\\SETUPKVA.LOG"
 #define SETUP_CONFIG_NAME  "SETUP.ICF"
 
+/* setup /?: the command lines, in a box. */
+bool AsksForUsage(LPCSTR commandLine);
+void ShowUsage(void);
+
 int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 void ParseSetupCommandLine(LPSTR commandLine);
 int RunSetupSequence(void);

@@ -1,5 +1,6 @@
 #include "platform/setup-toolkit/setuptk.h"
 #include "resources/resource_ids.h"
+#include "setup/messages/exit_code.h"
 #include "setup/messages/messages.h"
 #include "setup/agent_rules/agent_rules.h"
 #include "setup/shell/setup_state.h"
@@ -54,6 +55,7 @@ static BOOL TakeInstanceMutex(void)
     SetupState.InstanceMutex = CreateMutexA(NULL, TRUE, SETUP_MUTEX_NAME);
     if (SetupState.InstanceMutex && WaitForSingleObject(SetupState.InstanceMutex, 0) == WAIT_OBJECT_0)
         return TRUE;
+    SetRunEnding(ERROR_INSTALL_ALREADY_RUNNING);
     LoadSetupString(IDS_ALREADY_RUNNING, SetupState.Scratch, SETUP_SCRATCH_SIZE);
     ShowSetupMessage(SetupState.FrameWindow, MB_ICONHAND, SetupState.Scratch);
     AppendMifStatus(0, SetupState.Scratch);

@@ -55,6 +55,7 @@ class Road {
 public:
     robot::SetupRun run;
     std::vector<std::string> boxes;
+    DWORD exitCode = STILL_ACTIVE;
     HANDLE heldFile = INVALID_HANDLE_VALUE;
     SC_HANDLE heldManager = NULL, heldService = NULL;
 
@@ -65,7 +66,8 @@ public:
     void RunToEnd(const std::string &arguments)
     {
         Start(arguments);
-        EXPECT_EQ(0u, robot::WaitForExit(run, RunLimitMs));
+        exitCode = robot::WaitForExit(run, RunLimitMs);
+        EXPECT_NE((DWORD)STILL_ACTIVE, exitCode);
     }
     void Answer(int button)
     {
@@ -92,6 +94,7 @@ public:
                     Sleep(25);
             }
         }
+        GetExitCodeProcess(run.process.hProcess, &exitCode);
     }
     static BOOL CALLBACK CollectBox(HWND window, LPARAM shown)
     {
@@ -176,7 +179,8 @@ struct SecrecyRow {
 // The status record says this; a failure's description starts with the text.
 std::function<void(Road &)> Status(const char *status, UINT id = 0)
 {
-    return [status, id](Road &) {
+    return [status, id](Road &road) {
+        EXPECT_EQ(std::string(status) == "Success" ? 0u : 1603u, road.exitCode) << "the exit code tells the status";
         std::vector<std::string> mif = MifLines();
         ASSERT_EQ(69u, mif.size());
         EXPECT_EQ(std::string("VALUE = \"") + status + "\"", mif[57]);
@@ -187,14 +191,16 @@ std::function<void(Road &)> Status(const char *status, UINT id = 0)
     };
 }
 
-void Installed(Road &)
+void Installed(Road &road)
 {
+    EXPECT_EQ(0u, road.exitCode);
     EXPECT_TRUE(machine::KeyExists(machine::ConfigKey));
     EXPECT_TRUE(LogHas(LoadText(10076))) << "the run got to the start offer";
 }
 
-void Removed(Road &)
+void Removed(Road &road)
 {
+    EXPECT_EQ(0u, road.exitCode);
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
     EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
 }
@@ -218,7 +224,7 @@ const SecrecyRow Rows[] = {
          road.Next(wizard::Confirm);
          road.Answer(IDYES);
          road.Answer(IDOK);
-         EXPECT_EQ(0u, robot::WaitForExit(road.run, RunLimitMs));
+         road.exitCode = robot::WaitForExit(road.run, RunLimitMs);
      },
      Installed},
     {"WizardPasswordsThatDiffer", [](Road &) {},
@@ -231,7 +237,7 @@ const SecrecyRow Rows[] = {
          ASSERT_NE(nullptr, account);
          ASSERT_TRUE(wizard::Click(account, IDC_CANCEL));
          road.Answer(IDYES);
-         EXPECT_EQ(0u, robot::WaitForExit(road.run, RunLimitMs));
+         EXPECT_EQ(1602u, robot::WaitForExit(road.run, RunLimitMs));
      },
      [](Road &road) {
          EXPECT_NE(road.boxes.end(), std::find(road.boxes.begin(), road.boxes.end(), LoadText(10045)));

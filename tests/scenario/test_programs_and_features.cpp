@@ -224,7 +224,7 @@ TEST_F(ProgramsAndFeatures, FailedInstallLeavesNoEntry)
     HANDLE locked = CreateFileA("C:\\DORURE\\dorure60.dll", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     DWORD code = RunSetup(Distribution, "SMSINSTALL");
     CloseHandle(locked);
-    ASSERT_EQ(0u, code);
+    ASSERT_EQ(1603u, code);
     EXPECT_FALSE(machine::KeyExists(machine::UninstallEntryKey));
     EXPECT_FALSE(robot::FileExists(KeptCopyDirectory()));
 }
@@ -252,6 +252,14 @@ TEST_F(ProgramsAndFeatures, RemovalCommandWorksAfterTheDistributionIsGone)
     EXPECT_EQ(otherFiles, machine::DirectorySnapshot("D:\\OTHER", "kvasvr.exe")) << "another agent's files";
     EXPECT_EQ("D:\\OTHER\\kvasvr.exe", machine::QueryService(RPC_SERVICE_NAME).imagePath)
         << "the services stay for the other agent";
+}
+
+// The program started there ends with the code of the copy that did the work.
+TEST_F(ProgramsAndFeatures, KeptCopyEndsWithTheCodeOfTheRemoval)
+{
+    InstallFromACopyOfTheDistribution();
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteTreeA(HKEY_LOCAL_MACHINE, machine::ConfigKey));
+    EXPECT_EQ(1605u, RunSetup(KeptCopyDirectory(), "SMSUNINSTALL")) << "no agent to remove";
 }
 
 TEST_F(ProgramsAndFeatures, QuietRemovalCommandIsAnSmsRemoval)

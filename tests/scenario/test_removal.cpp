@@ -155,7 +155,7 @@ TEST_F(Removal, ImagePathWithoutBackslashIsAnotherDirectory)
 {
     Install();
     SetImagePath(RPC_SERVICE_NAME, "KVASVR.EXE");
-    ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
+    ASSERT_EQ(1603u, RunSetup("SMSUNINSTALL")) << "the service stays";
     EXPECT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists);
     ExpectFilesGone("C:\\DORURE", 0, 13);
 }
@@ -238,7 +238,7 @@ TEST_F(Removal, HandOverWithoutOwnServiceProgramKeepsTheDirectory)
     CreateDirectoryA("D:\\OTHER", NULL);
     WriteTextFile("D:\\OTHER\\kvasvr.exe", "other");
     AddOtherAgent("exchange", "D:\\OTHER\\exagent.dll");
-    ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
+    ASSERT_EQ(1603u, RunSetup("SMSUNINSTALL"));
     EXPECT_EQ("C:\\DORURE\\KVASVR.EXE", ImagePath(RPC_SERVICE_NAME)) << "no hand-over";
     EXPECT_TRUE(robot::FileExists("C:\\DORURE")) << "kvasvr.exe failed: the directory stays";
     EXPECT_EQ("other", robot::ReadWholeFile("D:\\OTHER\\kvasvr.exe"));
@@ -295,7 +295,7 @@ TEST_F(Removal, FileHeldOpenKeepsItAndLosesNothingElse)
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     DWORD code = RunSetup("SMSUNINSTALL");
     CloseHandle(held);
-    ASSERT_EQ(0u, code);
+    ASSERT_EQ(1603u, code);
     EXPECT_TRUE(robot::FileExists("C:\\DORURE\\dorure60.dll"));
     ExpectFilesGone("C:\\DORURE", 1, 13);
     EXPECT_FALSE(machine::KeyExists(AGENT_FAMILY_KEY));
@@ -306,7 +306,7 @@ TEST_F(Removal, UnregisteredServiceEndsBeforeAnythingIsRemoved)
     Install();
     machine::StopAndDeleteService(RPC_SERVICE_NAME);
     std::vector<std::string> filesBefore = machine::FilesIn("C:\\DORURE");
-    ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
+    ASSERT_EQ(1603u, RunSetup("SMSUNINSTALL"));
     ExpectStatus("Failed", LoadText(10065));
     EXPECT_EQ(filesBefore, machine::FilesIn("C:\\DORURE"));
     EXPECT_TRUE(machine::KeyExists(machine::ConfigKey));
@@ -315,7 +315,7 @@ TEST_F(Removal, UnregisteredServiceEndsBeforeAnythingIsRemoved)
 
 TEST_F(Removal, NothingInstalledEndsWithItsOwnFailure)
 {
-    ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
+    ASSERT_EQ(1605u, RunSetup("SMSUNINSTALL"));
     ExpectStatus("Failed", LoadText(10068));
 }
 

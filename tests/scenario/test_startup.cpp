@@ -30,8 +30,21 @@ TEST_F(Startup, MissingResourceLibraryIsShownToThePerson)
     EXPECT_EQ("Setup", robot::WindowText(box));
     EXPECT_TRUE(GetWindowLongA(box, GWL_STYLE) & WS_POPUP);
     robot::AnswerMessageBox(box, IDOK);
-    EXPECT_EQ(0u, robot::WaitForExit(first_, RunTimeoutMs));
+    EXPECT_EQ(1603u, robot::WaitForExit(first_, RunTimeoutMs));
     EXPECT_FALSE(robot::FileExists(MifPath())) << "no status file outside SMS";
+}
+
+// Even beside an option that would install, log and report, the usage is all.
+TEST_F(Startup, UsageIsShownAndNothingElseHappens)
+{
+    ASSERT_TRUE(robot::StartSetup(first_, robot::DistDirectory(), "SMSINSTALL /?"));
+    HWND box = robot::WaitForMessageBox(first_, RunTimeoutMs);
+    ASSERT_NE(nullptr, box) << "no box came up";
+    EXPECT_NE(std::string::npos, robot::MessageBoxText(box).find("The outcome goes to DORURE60.MIF in the"));
+    robot::AnswerMessageBox(box, IDOK);
+    EXPECT_EQ(0u, robot::WaitForExit(first_, RunTimeoutMs));
+    EXPECT_FALSE(robot::FileExists(MifPath()));
+    EXPECT_FALSE(robot::FileExists(LogPath));
 }
 
 void ExpectConfigurationFailureRecord(const std::string &configFile)
@@ -48,7 +61,7 @@ TEST_F(Startup, SmsInstallWithoutConfigurationFileFails)
 {
     std::string dir = CopyDistribution("C:\\noicf", {"SETUP.ICF"});
     ASSERT_TRUE(robot::StartSetup(first_, dir, "SMSINSTALL"));
-    EXPECT_EQ(0u, robot::WaitForExit(first_, RunTimeoutMs)) << "no box may hold a quiet run";
+    EXPECT_EQ(1603u, robot::WaitForExit(first_, RunTimeoutMs)) << "no box may hold a quiet run";
     ExpectConfigurationFailureRecord("C:\\noicf\\SETUP.ICF");
     EXPECT_TRUE(LogHas(LoadText(10019))) << "the fatal message is logged";
 }
@@ -58,7 +71,7 @@ TEST_F(Startup, SmsInstallWithIncompleteConfigurationFileFails)
     std::string dir = CopyDistribution("C:\\badicf", {"SETUP.ICF"});
     WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nDestination=C:\\DORURE\r\n");
     ASSERT_TRUE(robot::StartSetup(first_, dir, "SMSINSTALL"));
-    EXPECT_EQ(0u, robot::WaitForExit(first_, RunTimeoutMs));
+    EXPECT_EQ(1603u, robot::WaitForExit(first_, RunTimeoutMs));
     ExpectConfigurationFailureRecord("C:\\badicf\\SETUP.ICF");
 }
 
@@ -68,7 +81,7 @@ TEST_F(Startup, SecondSmsRunOverwritesTheStatusFile)
     for (int run = 0; run < 2; run++) {
         robot::SetupRun sms;
         ASSERT_TRUE(robot::StartSetup(sms, dir, "SMSINSTALL"));
-        EXPECT_EQ(0u, robot::WaitForExit(sms, RunTimeoutMs));
+        EXPECT_EQ(1603u, robot::WaitForExit(sms, RunTimeoutMs));
         robot::Finish(sms);
     }
     EXPECT_EQ(69u, MifLines().size());
@@ -79,7 +92,7 @@ TEST_F(Startup, ConfigurationFileRunLeavesAnExistingStatusFileAlone)
     WriteTextFile(MifPath(), "left by an earlier run\r\n");
     std::string dir = CopyDistribution("C:\\noicf", {"SETUP.ICF"});
     ASSERT_TRUE(robot::StartSetup(first_, dir, "I:C:\\NOWHERE.ICF"));
-    EXPECT_EQ(0u, robot::WaitForExit(first_, RunTimeoutMs));
+    EXPECT_EQ(1603u, robot::WaitForExit(first_, RunTimeoutMs));
     EXPECT_EQ("left by an earlier run\r\n", robot::ReadWholeFile(MifPath()));
     EXPECT_TRUE(LogHas(LoadText(10011) + " input from file C:\\NOWHERE.ICF"));
 }
@@ -101,7 +114,7 @@ TEST_F(Startup, SourceDirectoryOfARootGetsNoSecondBackslash)
     FindClose(search);
     DeleteFileA("C:\\SETUP.ICF");
     ASSERT_TRUE(robot::StartSetup(first_, "C:", "SMSINSTALL"));
-    EXPECT_EQ(0u, robot::WaitForExit(first_, RunTimeoutMs));
+    EXPECT_EQ(1603u, robot::WaitForExit(first_, RunTimeoutMs));
     ExpectConfigurationFailureRecord("C:\\SETUP.ICF");
     for (const std::string &name : copied)
         DeleteFileA(("C:\\" + name).c_str());
@@ -117,7 +130,7 @@ TEST_F(Startup, SourceDirectoryEndingInADoubleByteCharacter)
     std::string dir = CopyDistribution("C:\\dbcs\x95\x5C", {"SETUP.ICF"});
     ASSERT_TRUE(robot::FileExists(dir + "\\setup.exe"));
     ASSERT_TRUE(robot::StartSetup(first_, dir, "SMSINSTALL"));
-    EXPECT_EQ(0u, robot::WaitForExit(first_, RunTimeoutMs));
+    EXPECT_EQ(1603u, robot::WaitForExit(first_, RunTimeoutMs));
     ExpectConfigurationFailureRecord("C:\\dbcs\x95\x5C\\SETUP.ICF");
 }
 
@@ -150,12 +163,12 @@ TEST_F(Startup, FrameAndSecondCopy)
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(LoadText(10009), robot::MessageBoxText(box));
     robot::AnswerMessageBox(box, IDOK);
-    EXPECT_EQ(0u, robot::WaitForExit(second_, RunTimeoutMs));
+    EXPECT_EQ(1618u, robot::WaitForExit(second_, RunTimeoutMs));
     robot::Finish(second_);
 
     // In SMS mode the refusal is a failure record, and no box.
     ASSERT_TRUE(robot::StartSetup(second_, dir, "SMSINSTALL"));
-    EXPECT_EQ(0u, robot::WaitForExit(second_, RunTimeoutMs));
+    EXPECT_EQ(1618u, robot::WaitForExit(second_, RunTimeoutMs));
     std::vector<std::string> mif = MifLines();
     ASSERT_EQ(69u, mif.size());
     EXPECT_EQ("VALUE = \"Failed\"", mif[57]);

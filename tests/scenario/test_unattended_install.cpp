@@ -156,7 +156,7 @@ TEST_F(UnattendedInstall, UnusableLoginIsRefusedBeforeAnythingIsInstalled)
     std::string dir = CopyDistribution("C:\\badlogin", {"SETUP.ICF"});
     // 0xD2 at the first position scrambles to a zero byte.
     WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=C:\\DORURE\\\r\n[SQL Account Info]\r\nID=\xD2sa\r\n");
-    ASSERT_EQ(0u, RunSetup("SMSINSTALL", dir));
+    ASSERT_EQ(1603u, RunSetup("SMSINSTALL", dir));
     char expected[512];
     snprintf(expected, sizeof(expected), LoadText(10080).c_str(), "login");
     ExpectStatus("Failed", expected);
@@ -171,7 +171,7 @@ TEST_F(UnattendedInstall, UnwritableDestinationFailsClearly)
     // A file stands where a directory of the path must be created.
     WriteTextFile("C:\\blockfile", "not a directory");
     WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=C:\\blockfile\\AGENT\\\r\n");
-    ASSERT_EQ(0u, RunSetup("SMSINSTALL", dir));
+    ASSERT_EQ(1603u, RunSetup("SMSINSTALL", dir));
     ExpectStatus("Failed", LoadText(1024));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "nothing configured after a failed copy";
     DeleteFileA("C:\\blockfile");
@@ -190,7 +190,7 @@ TEST_F(UnattendedInstall, FullDiskDuringTheCopyFailsClearly)
     WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=F:\\AGENT\\\r\n");
     DWORD exitCode = RunSetup("SMSINSTALL", dir);
     DeleteFileA("F:\\filler");
-    ASSERT_EQ(0u, exitCode);
+    ASSERT_EQ(1603u, exitCode);
     ExpectStatus("Failed", LoadText(1024));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
     machine::CleanMachine("F:\\AGENT");
@@ -203,7 +203,7 @@ TEST_F(UnattendedInstall, LockedDestinationFileFailsClearly)
     ASSERT_NE(INVALID_HANDLE_VALUE, locked);
     DWORD exitCode = RunSetup("SMSINSTALL");
     CloseHandle(locked);
-    ASSERT_EQ(0u, exitCode);
+    ASSERT_EQ(1603u, exitCode);
     ExpectStatus("Failed", LoadText(1024));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
 }
@@ -211,10 +211,10 @@ TEST_F(UnattendedInstall, LockedDestinationFileFailsClearly)
 TEST_F(UnattendedInstall, ConfigurationFileRunsWriteNoStatusFile)
 {
     WriteTextFile("C:\\cucu.icf", "[Settings]\r\nInstallPath=cucu\r\n");
-    ASSERT_EQ(0u, RunSetup("I:C:\\cucu.icf"));
+    ASSERT_EQ(1603u, RunSetup("I:C:\\cucu.icf"));
     EXPECT_TRUE(LogHas(LoadText(10011) + " input from file C:\\CUCU.ICF"));
     WriteTextFile("C:\\nosettings.icf", "[SQL Account Info]\r\nID=sa\r\n");
-    ASSERT_EQ(0u, RunSetup("I:C:\\nosettings.icf"));
+    ASSERT_EQ(1603u, RunSetup("I:C:\\nosettings.icf"));
     EXPECT_TRUE(LogHas(LoadText(10011) + " input from file C:\\NOSETTINGS.ICF"));
     EXPECT_FALSE(robot::FileExists(MifPath()));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));

@@ -154,7 +154,7 @@ TEST_F(Wizard, WelcomeWithoutEarlierInstallation)
     EXPECT_TRUE(FocusIs(welcome, IDC_CANCEL)) << "the page has the focus again after the exit question";
     ASSERT_TRUE(Click(welcome, IDC_CANCEL));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
-    EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs));
 }
 
 TEST_F(Wizard, LeavingAfterTheServicesStoppedStartsThemAgain)
@@ -169,7 +169,7 @@ TEST_F(Wizard, LeavingAfterTheServicesStoppedStartsThemAgain)
     EXPECT_EQ((DWORD)SERVICE_STOPPED, machine::QueryService(RPC_SERVICE_NAME).state);
     ASSERT_TRUE(Click(license, IDC_LICENSE_DECLINE));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
-    EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs));
     EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000))
         << "the administrator left: the agent runs as before";
 }
@@ -207,7 +207,7 @@ TEST_F(Wizard, LicenceLeaveAnsweredNoShowsItAgain)
     EXPECT_TRUE(FocusIs(license, IDC_LICENSE_DECLINE)) << "the agreement has the focus again";
     ASSERT_TRUE(Click(license, IDC_LICENSE_DECLINE));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
-    EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs));
 }
 
 TEST_F(Wizard, DestinationRefusesBadDirectories)
@@ -412,6 +412,20 @@ TEST_F(Wizard, RemovalIsChosenWithTheMouse)
     ExpectAgentRemoved();
 }
 
+// The removal alone, as Programs and Features starts it.
+TEST_F(Wizard, RemovalAloneEndsWithTheCodeOfItsAnswer)
+{
+    InstallEarlierAgent();
+    Start("REMOVE");
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10063), IDNO));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs)) << "declined";
+    machine::CleanMachine();
+    robot::Finish(run_);
+    Start("REMOVE");
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10068), IDOK));
+    EXPECT_EQ(1605u, robot::WaitForExit(run_, StepTimeoutMs)) << "nothing to remove";
+}
+
 // The whole install with the keyboard alone: first focus, tab order and
 // mnemonics of each page, Enter for the default button, Escape for Cancel.
 TEST_F(Wizard, WholeInstallWithTheKeyboard)
@@ -562,7 +576,7 @@ TEST_F(WizardPages, CancelOnEveryPageAsksFirst)
     EXPECT_TRUE(FocusIs(confirm, IDC_CANCEL)) << "the page has the focus again";
     ASSERT_TRUE(Click(confirm, IDC_CANCEL));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
-    EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "nothing installed";
 }
 

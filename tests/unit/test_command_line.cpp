@@ -39,6 +39,14 @@ TEST_F(CommandLine, OptionsGiveTheirFlagWords)
     EXPECT_EQ(0xD6u, Parse("SMSUNINSTALL"));
 }
 
+TEST(Usage, AskedForByItsOwnWordsAnywhere)
+{
+    for (const char *asked : {"/?", "-?", "/help", "-HELP", "SMSINSTALL /?", "I:C:\\X.ICF\t/Help"})
+        EXPECT_TRUE(AsksForUsage(asked)) << asked;
+    for (const char *other : {"", "?", "HELP", "/helpme", "I:C:\\HELP\\/?", "x/?"})
+        EXPECT_FALSE(AsksForUsage(other)) << other;
+}
+
 TEST_F(CommandLine, HyphenAndLowerCaseAreAccepted)
 {
     EXPECT_EQ(0x37u, Parse("-i:c:\\x.icf"));

@@ -29,8 +29,8 @@ void DeleteMif();
 void WriteFile(const std::string &path, const std::string &content);
 
 // Runs the statement in a child process (gtest death test) and asserts that
-// it ended with exit code 0, the code of every fatal error.
-#define EXPECT_SETUP_ENDS(statement) EXPECT_EXIT(statement, ::testing::ExitedWithCode(0), "")
+// it ended with exit code 1603, the code of every fatal error.
+#define EXPECT_SETUP_ENDS(statement) EXPECT_EXIT(statement, ::testing::ExitedWithCode(ERROR_INSTALL_FAILURE), "")
 
 }  // namespace support
 

@@ -202,7 +202,10 @@ struct PromptPlayer {
         thread = std::thread([this] {
             size_t next = 0;
             while (!stop) {
-                HWND prompt = FindPrompt();
+                HWND refusal = FindWindowOfMain(true);
+                if (refusal)
+                    robot::AnswerMessageBox(refusal, IDOK);
+                HWND prompt = FindWindowOfMain(false);
                 if (!prompt) {
                     Sleep(30);
                     continue;
@@ -227,20 +230,23 @@ struct PromptPlayer {
         stop = true;
         thread.join();
     }
-    static HWND FindPrompt()
+    // The prompt, or a box that refuses what was typed.
+    static HWND FindWindowOfMain(bool box)
     {
-        HWND found = NULL;
+        std::pair<bool, HWND> search(box, NULL);
         EnumThreadWindows(
             GetCurrentThreadIdOfMain(),
             [](HWND window, LPARAM context) -> BOOL {
-                if (GetDlgItem(window, IDC_SOURCE_DIR) && IsWindowVisible(window)) {
-                    *(HWND *)context = window;
+                auto *search = (std::pair<bool, HWND> *)context;
+                bool wanted = search->first ? robot::IsMessageBox(window) : GetDlgItem(window, IDC_SOURCE_DIR) != NULL;
+                if (wanted && IsWindowVisible(window)) {
+                    search->second = window;
                     return FALSE;
                 }
                 return TRUE;
             },
-            (LPARAM)&found);
-        return found;
+            (LPARAM)&search);
+        return search.second;
     }
     static DWORD &MainThread()
     {
@@ -255,6 +261,8 @@ protected:
     void SetUp() override
     {
         ToolkitBinding::SetUp();
+        // The prompt belongs to the wizard: a quiet run refuses at once.
+        SetupState.RunFlags &= ~RF_QUIET;
         PromptPlayer::MainThread() = GetCurrentThreadId();
         ASSERT_TRUE(FInitializeInstall(GetModuleHandleA(NULL), NULL));
         CreateDirectoryA("C:\\infdir", NULL);
