@@ -7,9 +7,19 @@
 #include "setup/shell/shell.h"
 #include "setup/toolkit/toolkit.h"
 
+// Read once a run: coming back from the destination page, the earlier
+// installation's directory and account must not replace what was chosen.
+static bool EarlierInstallationFound(void)
+{
+    if (SetupState.WelcomeShown)
+        return SetupState.PreviousInstallFound != 0;
+    SetupState.WelcomeShown = 1;
+    return ReadPreviousInstallation();
+}
+
 static void InitWelcomePage(HWND page)
 {
-    if (ReadPreviousInstallation()) {
+    if (EarlierInstallationFound()) {
         SetupState.PreviousInstallFound = 1;
     } else {
         EnableWindow(GetDlgItem(page, IDC_REMOVE_CHOICE), FALSE);

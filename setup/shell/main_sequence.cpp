@@ -26,6 +26,7 @@ static void RunUnattendedRoad(void)
     }
     if (SetupState.StoppedServices)
         RestartStoppedAgentServices();
+    SetupState.RoadCompleted = 1;
     AppendRunOutcome();
     EndRoad();
 }
@@ -42,6 +43,7 @@ static INT_PTR ShowPage(int templateId, DLGPROC procedure)
 static void RunRemovalRoad(void)
 {
     UninstallAgent();
+    SetupState.RoadCompleted = 1;
     LoadSetupString(IDS_REMOVE_DONE, SetupState.Scratch, 256);
     ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, SetupState.Scratch);
     EndRoad();
@@ -70,27 +72,41 @@ static void RunRemoveOnlyRoad(void)
     RunRemovalRoad();
 }
 
-enum WizardStep { StepDestination, StepAccount, StepConfirm };
+enum WizardStep { StepWelcome, StepDestination, StepAccount, StepConfirm };
+
+// The welcome page, then the removal or (once a run) the licence; false
+// when the road ended there.
+static bool GoOnFromWelcome(bool *licenceAccepted)
+{
+    if (ShowPage(IDD_WELCOME, WelcomeDlgProc) == 0)
+        return false;
+    if (SetupState.RunFlags & RF_UNINSTALL) {
+        RunRemovalRoad();
+        return false;
+    }
+    if (!*licenceAccepted)
+        ShowLicenseAgreement();
+    *licenceAccepted = true;
+    return true;
+}
 
 static void RunInteractiveRoad(void)
 {
-    if (ShowPage(IDD_WELCOME, WelcomeDlgProc) == 0)
-        return;
-    if (SetupState.RunFlags & RF_UNINSTALL) {
-        RunRemovalRoad();
-        return;
-    }
-    ShowLicenseAgreement();
-
-    WizardStep step = StepDestination;
+    bool licenceAccepted = false;
+    WizardStep step = StepWelcome;
     for (;;) {
         INT_PTR result;
         switch (step) {
-        case StepDestination:
-            if (ShowPage(IDD_DESTINATION, DestinationDlgProc) == 0)
+        case StepWelcome:
+            if (!GoOnFromWelcome(&licenceAccepted))
                 return;
-            // Back on the first page of the loop leads on as well.
-            step = StepAccount;
+            step = StepDestination;
+            break;
+        case StepDestination:
+            result = ShowPage(IDD_DESTINATION, DestinationDlgProc);
+            if (result == 0)
+                return;
+            step = result == 1 ? StepAccount : StepWelcome;
             break;
         case StepAccount:
             result = ShowPage(IDD_SQL_ACCOUNT, SqlAccountDlgProc);

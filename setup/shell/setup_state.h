@@ -113,10 +113,19 @@ struct SetupStateRecord {
     HANDLE HandOffDone;
     HANDLE HandOffParent;
 
+    /* The road did all it set out to do (with or without problems). */
+    int RoadCompleted;
+    /* What ended the run early, for the log's last line; its start. */
+    char RunEndFailure[SETUP_MESSAGE_SIZE];
+    DWORD RunStartTick;
+
     /* Why ConfigFile was left empty (a string id), 0 when it was not. */
     UINT ConfigFileRefusal;
     /* Started from Programs and Features: the removal alone. */
     int RemoveOnly;
+
+    /* Welcome page: shown before, so the earlier installation was read. */
+    int WelcomeShown;
 
     /* Destination page */
     int DestinationFirstDisplay;
