@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <stdlib.h>
 
+#include "frame_heading.h"
 #include "resource_ids.h"
 #include "setuptk.h"
 
@@ -187,6 +188,11 @@ static void InitLicenseDialog(HWND dialog)
     SendMessageA(field, EM_SETSEL, 0, 0);
     SendMessageA(field, EM_SCROLLCARET, 0, 0);
     SetFocus(focus);
+    // Focus given straight to the agreement leaves the default button
+    // drawn as any other: Enter accepts, so the button shows it.
+    int defaultId = LOWORD(SendMessageA(dialog, DM_GETDEFID, 0, 0));
+    SendDlgItemMessageA(dialog, defaultId, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    PlaceBelowFrameHeading(dialog, GetWindow(dialog, GW_OWNER));
 }
 
 static void SetDialogEvent(LPCSTR event)

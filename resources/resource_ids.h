@@ -153,5 +153,7 @@
 
 /* The program's own licence resource (in setup.exe, not in the library). */
 #define IDR_LICENSE                256
+/* The program's icon, its first: Programs and Features shows it too. */
+#define IDI_SETUP                  1
 
 #endif

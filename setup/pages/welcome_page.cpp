@@ -45,8 +45,7 @@ static void GoOnWithRemoval(HWND page)
 {
     SetupState.RunFlags |= RF_UNINSTALL;
     LoadSetupString(IDS_REMOVE_QUESTION, SetupState.Scratch, 256);
-    // Asked directly: the question is not a message for the log.
-    if (MessageBoxA(page, SetupState.Scratch, "Setup", MB_YESNO | MB_ICONQUESTION) == IDNO) {
+    if (ShowSetupMessage(page, MB_YESNO | MB_ICONQUESTION, "%s", SetupState.Scratch) == IDNO) {
         SetupState.RunFlags &= ~RF_UNINSTALL;
         return;
     }

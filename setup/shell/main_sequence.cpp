@@ -62,9 +62,11 @@ static void RunRemoveOnlyRoad(void)
         return;
     }
     LoadSetupString(IDS_REMOVE_QUESTION, SetupState.Scratch, 256);
-    // Asked directly, as on the welcome page: the question is no message for the log.
-    if (MessageBoxA(SetupState.FrameWindow, SetupState.Scratch, "Setup", MB_YESNO | MB_ICONQUESTION) != IDYES ||
+    if (ShowSetupMessage(SetupState.FrameWindow, MB_YESNO | MB_ICONQUESTION, "%s", SetupState.Scratch) != IDYES ||
         !StopRunningAgentServices()) {
+        // Nothing was touched: the person is told so rather than left to guess.
+        LoadSetupString(IDS_REMOVE_CANCELLED, SetupState.Scratch, 256);
+        ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, "%s", SetupState.Scratch);
         EndRoad();
         return;
     }

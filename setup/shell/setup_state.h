@@ -126,12 +126,16 @@ struct SetupStateRecord {
 
     /* Welcome page: shown before, so the earlier installation was read. */
     int WelcomeShown;
+    /* SQL account page: the person said an empty login is meant. */
+    int EmptyLoginAccepted;
 
     /* Destination page */
     int DestinationFirstDisplay;
     int DestinationAccepted;
     char DriveRootPath[4];
     ULONGLONG DriveFreeBytes;
+    /* KB of the shown need that an earlier agent's files take already. */
+    ULONGLONG DriveSpaceInPlaceKb;
 
     /* Removal */
     char ServiceDirectory[256];
