@@ -136,8 +136,9 @@ TEST_F(FatalErrors, SmsFailureRecordCarriesTheTextOfItsId)
     EXPECT_EQ("VALUE = \"Failed\"", mif[57]);
     EXPECT_EQ("VALUE = \"" + support::LoadText(10005) + "\"", mif[65]);
     std::vector<std::string> log = support::LogLines();
-    ASSERT_EQ(1u, log.size()) << "the fatal box text is logged once";
-    EXPECT_EQ(support::LoadText(10019), log[0]);
+    ASSERT_EQ(2u, log.size()) << "the fatal box text is logged once, then the outcome";
+    EXPECT_EQ(support::LoadText(10005), log[0]) << "the box says what happened";
+    EXPECT_EQ(0u, log[1].find("Outcome: Failed: " + support::LoadText(10005))) << log[1];
 }
 
 TEST_F(FatalErrors, IdMissingFromTheTableIsDescribedByTheFatalText)
