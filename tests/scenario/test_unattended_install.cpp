@@ -84,7 +84,11 @@ TEST_F(UnattendedInstall, SmsInstallOnAFreshMachine)
     ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
     machine::ExpectInstalledAgent("C:\\DORURE\\", "sa", "");
     ExpectStatus("Success", "");
-    EXPECT_TRUE(LogHas(LoadText(10076))) << "the start offer is logged, though not asked";
+    std::vector<std::string> log = LogLines();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(LoadText(10076), log[log.size() - 3]) << "the start offer is logged, though not asked";
+    EXPECT_EQ("Answer: none (a quiet run asks nobody; Setup goes on)", log[log.size() - 2]);
+    EXPECT_EQ(0u, log.back().find("Outcome: Success (the run took ")) << log.back();
     ExpectPackageDefinitionMatches(MifLines());
 }
 
