@@ -145,6 +145,8 @@ static bool ShowLicenseText(HWND dialog)
     return true;
 }
 
+#define LICENSE_PLACE_MESSAGE (WM_APP + 1)
+
 static const char OriginalTextProcProperty[] = "LicenseTextProc";
 
 // The dialog manager selects the whole text of an edit field that Tab
@@ -192,7 +194,8 @@ static void InitLicenseDialog(HWND dialog)
     // drawn as any other: Enter accepts, so the button shows it.
     int defaultId = LOWORD(SendMessageA(dialog, DM_GETDEFID, 0, 0));
     SendDlgItemMessageA(dialog, defaultId, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
-    PlaceBelowFrameHeading(dialog, GetWindow(dialog, GW_OWNER));
+    // The toolkit centres the dialog once it is made; it moves after that.
+    PostMessageA(dialog, LICENSE_PLACE_MESSAGE, 0, 0);
 }
 
 static void SetDialogEvent(LPCSTR event)
@@ -220,6 +223,9 @@ extern "C" INT_PTR CALLBACK FLicenseDlgProc(HWND dialog, UINT message, WPARAM wP
         return FALSE;
     case WM_CLOSE:
         SetDialogEvent("CANCEL");
+        return TRUE;
+    case LICENSE_PLACE_MESSAGE:
+        PlaceBelowFrameHeading(dialog, GetWindow(dialog, GW_OWNER));
         return TRUE;
     case WM_CTLCOLORSTATIC:
         // The read-only agreement reads better on the window colour.
