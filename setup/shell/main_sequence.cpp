@@ -83,6 +83,8 @@ static bool GoOnFromWelcome(bool *licenceAccepted)
     if (ShowPage(IDD_WELCOME, WelcomeDlgProc) == 0)
         return false;
     if (SetupState.RunFlags & RF_UNINSTALL) {
+        // What is installed goes, not a directory chosen before Back.
+        ReadPreviousInstallation();
         RunRemovalRoad();
         return false;
     }

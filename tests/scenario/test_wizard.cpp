@@ -509,6 +509,25 @@ TEST_F(Wizard, RemovalAloneAnsweredNoRemovesNothing)
     EXPECT_TRUE(machine::KeyExists(machine::ConfigKey));
 }
 
+// A directory typed before Back is no target of the removal chosen after it.
+TEST_F(Wizard, RemovalAfterBackRemovesTheInstalledAgent)
+{
+    HWND welcome = WelcomeOverAnEarlierAgent();
+    ASSERT_NE(nullptr, welcome);
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDYES));
+    ASSERT_TRUE(Click(Page(License), IDC_LICENSE_ACCEPT));
+    HWND page = Page(Destination);
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "D:\\OTHER"));
+    ASSERT_TRUE(Click(page, IDC_BACK));
+    welcome = Page(Welcome);
+    ASSERT_TRUE(Click(welcome, IDC_REMOVE_CHOICE));
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10063), IDYES));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10064), IDOK));
+    ExpectAgentRemoved();
+}
+
 // The whole install with the keyboard alone: first focus, tab order and
 // mnemonics of each page, Enter for the default button, Escape for Cancel.
 TEST_F(Wizard, WholeInstallWithTheKeyboard)
