@@ -3,10 +3,12 @@
 #include <string>
 
 #include "platform/setup-toolkit/setuptk.h"
+#include "resources/resource_ids.h"
 #include "setup/messages/messages.h"
 #include "setup/shell/shell.h"
 #include "setup/toolkit/toolkit.h"
 #include "setup/unattended/unattended.h"
+#include "toolkit/message_box_reader.h"
 #include "unit/test_support.h"
 
 namespace {
@@ -35,6 +37,24 @@ TEST_F(Messages, QuietRunShowsNoBoxAndAnswersZero)
     // A box would block this test until its time-out.
     EXPECT_EQ(0, ShowSetupMessage(NULL, MB_YESNO | MB_ICONQUESTION, "Start the agent now?"));
     EXPECT_STREQ("Start the agent now?", SetupState.MessageText);
+}
+
+// One icon per kind of box (a question asks, news informs, anything else
+// is an error), and one title for every box.
+TEST_F(Messages, BoxesShowTheIconOfTheirKindUnderOneTitle)
+{
+    const struct {
+        UINT style;
+        LPCSTR icon;
+    } rows[] = {{MB_YESNO | MB_ICONHAND, IDI_QUESTION}, {MB_OKCANCEL | MB_ICONSTOP, IDI_HAND},
+                {MB_ICONEXCLAMATION, IDI_HAND}, {MB_ICONINFORMATION, IDI_ASTERISK}};
+    for (const auto &row : rows) {
+        MessageBoxReader reader((row.style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK);
+        ShowSetupMessage(NULL, row.style, "text");
+        MessageBoxSeen seen = reader.Result();
+        EXPECT_EQ(LoadIconA(NULL, row.icon), seen.icon) << "style " << row.style;
+        EXPECT_EQ(support::LoadText(IDS_BOX_TITLE), seen.caption);
+    }
 }
 
 TEST_F(Messages, QuietRunAnswersTheStoredAnswer)
