@@ -39,8 +39,7 @@ TEST_F(Messages, QuietRunShowsNoBoxAndAnswersZero)
     EXPECT_STREQ("Start the agent now?", SetupState.MessageText);
 }
 
-// One icon per kind of box (a question asks, news informs, anything else
-// is an error), and one title for every box.
+// One icon per kind of box (question, news, error), one title for all.
 TEST_F(Messages, BoxesShowTheIconOfTheirKindUnderOneTitle)
 {
     const struct {
