@@ -190,10 +190,6 @@ static void InitLicenseDialog(HWND dialog)
     SendMessageA(field, EM_SETSEL, 0, 0);
     SendMessageA(field, EM_SCROLLCARET, 0, 0);
     SetFocus(focus);
-    // Focus given straight to the agreement leaves the default button
-    // drawn as any other: Enter accepts, so the button shows it.
-    int defaultId = LOWORD(SendMessageA(dialog, DM_GETDEFID, 0, 0));
-    SendDlgItemMessageA(dialog, defaultId, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
     // The toolkit centres the dialog once it is made; it moves after that.
     PostMessageA(dialog, LICENSE_PLACE_MESSAGE, 0, 0);
 }

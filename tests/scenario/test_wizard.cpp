@@ -227,8 +227,6 @@ TEST_F(Wizard, LicenceLeaveAnsweredNoShowsItAgain)
     ASSERT_NE(nullptr, license);
     EXPECT_NE(std::string::npos, robot::ControlText(license, IDC_LICENSE_TEXT).find("Tamarack"))
         << "the agreement text is shown";
-    EXPECT_TRUE(GetWindowLongA(GetDlgItem(license, IDC_LICENSE_ACCEPT), GWL_STYLE) & BS_DEFPUSHBUTTON)
-        << "Enter accepts, and the button shows it";
     ASSERT_TRUE(Click(license, IDC_LICENSE_DECLINE));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDNO));
     license = Page(License);
