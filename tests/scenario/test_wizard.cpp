@@ -248,16 +248,14 @@ TEST_F(Wizard, DestinationRefusesBadDirectories)
         UINT message;
         const char *first, *second;
     } cases[] = {
-        {"", 10053, "", ""},
-        {"C:", 10120, "C:\\", ""},
+        {"", 10053, "", ""}, {"C:", 10120, "C:\\", ""},
         {"AGENT", 10120, "AGENT\\", ""},
         {"C:\\ABCDEFGHIJKLM", 10122, "ABCDEFGHIJKLM", "C:\\ABCDEFGHIJKLM\\"},
         {"C:\\ABCDEFGH.TXTX", 10122, "ABCDEFGH.TXTX", "C:\\ABCDEFGH.TXTX\\"},
         {"C:\\A\\\\B", 10123, "C:\\A\\\\B\\", ""},
         {"C:\\.HIDDEN", 10122, ".HIDDEN", "C:\\.HIDDEN\\"},
         {"C:\\A*B", 10054, "C:\\A*B\\", ""},
-        {"E:\\AGENT", 10055, "E:\\AGENT\\", ""},
-        {"N:\\AGENT", 10055, "N:\\AGENT\\", ""},
+        {"E:\\AGENT", 10055, "E:\\AGENT\\", ""}, {"N:\\AGENT", 10055, "N:\\AGENT\\", ""},
         {"Q:\\AGENT", 10121, "Q:", "Q:\\AGENT\\"},
     };
     for (const Case &c : cases) {
