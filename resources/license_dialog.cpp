@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <stdlib.h>
 
+#include "frame_heading.h"
 #include "resource_ids.h"
 #include "setuptk.h"
 
@@ -144,6 +145,8 @@ static bool ShowLicenseText(HWND dialog)
     return true;
 }
 
+#define LICENSE_PLACE_MESSAGE (WM_APP + 1)
+
 static const char OriginalTextProcProperty[] = "LicenseTextProc";
 
 // The dialog manager selects the whole text of an edit field that Tab
@@ -187,6 +190,8 @@ static void InitLicenseDialog(HWND dialog)
     SendMessageA(field, EM_SETSEL, 0, 0);
     SendMessageA(field, EM_SCROLLCARET, 0, 0);
     SetFocus(focus);
+    // The toolkit centres the dialog once it is made; it moves after that.
+    PostMessageA(dialog, LICENSE_PLACE_MESSAGE, 0, 0);
 }
 
 static void SetDialogEvent(LPCSTR event)
@@ -214,6 +219,9 @@ extern "C" INT_PTR CALLBACK FLicenseDlgProc(HWND dialog, UINT message, WPARAM wP
         return FALSE;
     case WM_CLOSE:
         SetDialogEvent("CANCEL");
+        return TRUE;
+    case LICENSE_PLACE_MESSAGE:
+        PlaceBelowFrameHeading(dialog, GetWindow(dialog, GW_OWNER));
         return TRUE;
     case WM_CTLCOLORSTATIC:
         // The read-only agreement reads better on the window colour.

@@ -7,6 +7,7 @@
 #   destination.bmp  folder              (destination page)
 #   account.bmp      padlock             (SQL account page)
 #   confirm.bmp      check mark          (confirmation page)
+#   setup.ico        the program's icon
 set -e
 cd "$(dirname "$0")/bitmaps"
 FONT=DejaVu-Sans-Bold
@@ -68,3 +69,16 @@ page confirm.bmp '#17425e' '#3b8fc0' \
   -stroke '#0e3220' -strokewidth 2 -fill '#ffffff' -draw 'circle 60,115 60,75' \
   -stroke '#1e9b4f' -strokewidth 10 -fill none \
   -draw "stroke-linecap round stroke-linejoin round path 'M 40,116 L 55,131 L 82,99'"
+
+# The program's icon (setup.exe, and its line in Programs and Features):
+# the welcome page's database cylinder on the frame's blue, at 48, 32 and
+# 16 pixels.
+convert -size 48x48 xc:none \
+  -fill '#123b6b' -draw 'roundrectangle 0,0 47,47 8,8' \
+  -stroke none -fill '#d9eef5' \
+  -draw 'rectangle 11,12 37,36' -draw 'ellipse 24,36 13,5 0,360' \
+  -stroke '#0d2b45' -strokewidth 2 -fill none \
+  -draw 'line 11,12 11,36' -draw 'line 37,12 37,36' \
+  -draw 'ellipse 24,36 13,5 0,180' -draw 'ellipse 24,24 13,5 0,180' \
+  -fill '#eef8fb' -draw 'ellipse 24,12 13,5 0,360' \
+  -define icon:auto-resize=48,32,16 setup.ico

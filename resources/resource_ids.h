@@ -86,7 +86,8 @@
 #define IDS_PROGMAN_GROUP          10024
 #define IDS_FRAME_TITLE            10025
 #define IDS_NOT_ADMINISTRATOR      10026
-#define IDS_EXIT_CAPTION           10027
+/* The title of every box, and the name the stop question gives setup. */
+#define IDS_BOX_TITLE              10027
 #define IDS_STOP_SERVICES          10029
 #define IDS_PASSWORD_MISMATCH      10045
 #define IDS_EXIT_QUESTION          10052
@@ -134,8 +135,27 @@
 #define IDS_CONFIG_KEY_UNPROTECTED 10110
 /* setup /?: the command lines. */
 #define IDS_USAGE                  10111
+/* What a refused destination breaks, naming what was typed. */
+#define IDS_DEST_NOT_FULL          10120
+#define IDS_DEST_NO_DRIVE          10121
+#define IDS_DEST_BAD_NAME          10122
+#define IDS_DEST_EMPTY_NAME        10123
+/* A copy that ended early, and what it left. */
+#define IDS_COPY_STOPPED           10124
+#define IDS_COPY_FAILED            10125
+#define IDS_COPY_LEFT              10126
+/* The removal alone, as Programs and Features starts it. */
+#define IDS_STOP_SERVICES_REMOVE   10127
+#define IDS_REMOVE_CANCELLED       10128
+#define IDS_EXIT_QUESTION_REINSTALL 10129
+/* The end of an install: whether the service runs. */
+#define IDS_DONE_SERVICE_STARTED   10130
+#define IDS_DONE_SERVICE_STOPPED   10131
+#define IDS_EMPTY_LOGIN_QUESTION   10132
 
 /* The program's own licence resource (in setup.exe, not in the library). */
 #define IDR_LICENSE                256
+/* The program's icon, its first: Programs and Features shows it too. */
+#define IDI_SETUP                  1
 
 #endif

@@ -146,7 +146,11 @@ TK_INS LONGLONG WINAPI LcbGetCopyListSize(void);
 /* Copies the list with the progress gauge: 0 done, 48 the user quit,
  * otherwise the Win32 error of the first file that failed. */
 TK_INS int WINAPI GrcCopyFilesInCopyList(HINSTANCE instance);
-/* Where the progress gauge appears (screen coordinates of its corner). */
+/* The file (or directory) the last copy failed on, "" when it did not fail;
+ * answers its length. A longer name is cut to fit the buffer. */
+TK_INS int WINAPI CbGetCopyFailure(LPSTR buffer, int size);
+/* Where the progress gauge appears (screen coordinates of its corner);
+ * without it, the gauge is centred over the window it belongs to. */
 TK_INS VOID WINAPI ProSetPos(int x, int y);
 
 TK_INS BOOL WINAPI FCreateProgManGroup(LPCSTR group, LPCSTR text, int mode);

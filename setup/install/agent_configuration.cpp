@@ -56,9 +56,11 @@ static void RequireWritten(DWORD status)
     if (status == 0)
         return;
     DWORD lastError = GetLastError();
+    char text[SETUP_MESSAGE_SIZE];
     LoadSetupString(IDS_CONFIG_WRITE_FAILED, SetupState.Scratch, 256);
-    ShowSetupMessage(SetupState.FrameWindow, MB_ICONHAND, "%s = %d", SetupState.Scratch, lastError);
-    FatalSetupError(IDS_CONFIG_WRITE_FAILED);
+    wnsprintfA(text, sizeof(text), "%s = %d", SetupState.Scratch, lastError);
+    text[sizeof(text) - 1] = '\0';
+    FatalSetupErrorWithText(text);
 }
 
 // The login and password go only under a key that nobody else may read;

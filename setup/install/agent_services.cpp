@@ -180,9 +180,11 @@ BOOL StopRunningAgentServices(void)
     if (AnyAgentServiceRunning()) {
         if (!(SetupState.RunFlags & RF_QUIET)) {
             char question[256], caption[256];
-            LoadSetupString(IDS_STOP_SERVICES, question, sizeof(question));
-            LoadSetupString(IDS_EXIT_CAPTION, caption, sizeof(caption));
-            if (ShowSetupMessage(SetupState.CurrentPage, MB_YESNO | MB_ICONHAND, question, caption, 0) == IDNO)
+            // The removal alone has no page to stay on.
+            LoadSetupString(SetupState.RemoveOnly ? IDS_STOP_SERVICES_REMOVE : IDS_STOP_SERVICES, question,
+                            sizeof(question));
+            LoadSetupString(IDS_BOX_TITLE, caption, sizeof(caption));
+            if (ShowSetupMessage(SetupState.CurrentPage, MB_YESNO | MB_ICONQUESTION, question, caption, 0) == IDNO)
                 return FALSE;
         }
         SetupState.ServicesNotStopped = 0;

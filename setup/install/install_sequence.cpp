@@ -24,10 +24,7 @@ static void RefuseUnusableCredentials(void)
     LoadSetupString(IDS_CREDENTIAL_UNUSABLE, format, sizeof(format));
     wnsprintfA(text, sizeof(text), format, field);
     text[sizeof(text) - 1] = '\0';
-    ShowSetupMessage(SetupState.FrameWindow, MB_ICONHAND, "%s", text);
-    AppendMifStatus(0, text);
-    SetupState.RunFlags &= ~RF_SMS;
-    FatalSetupError(IDS_CREDENTIAL_UNUSABLE);
+    FatalSetupErrorWithText(text);
 }
 
 static void RegisterAgent(LPCSTR systemDirectory, UINT systemDirectoryLength)

@@ -15,24 +15,38 @@ void EndSetupProcess(void)
 
 void FatalSetupError(int id)
 {
+    if (!SetupState.FatalErrorActive)
+        SetRunEnding(id == IDS_REMOVE_NOT_INSTALLED ? ERROR_UNKNOWN_PRODUCT : ERROR_INSTALL_FAILURE);
+    // The text of the id says what happened; the general text stands in
+    // for an id the table lacks.
+    char text[SETUP_MESSAGE_SIZE];
+    if (LoadSetupString((UINT)id, text, sizeof(text)) == 0)
+        LoadSetupString(IDS_FATAL_ERROR, text, sizeof(text));
+    FatalSetupErrorWithText(text);
+}
+
+void FatalSetupErrorWithText(LPCSTR what)
+{
     // A failure inside this path (a log write, the cleanup) would call us
     // again: the second entry ends the process instead of recursing.
     if (SetupState.FatalErrorActive)
         EndSetupProcess();
     SetupState.FatalErrorActive = 1;
-    SetRunEnding(id == IDS_REMOVE_NOT_INSTALLED ? ERROR_UNKNOWN_PRODUCT : ERROR_INSTALL_FAILURE);
+    if (SetupState.RunEnding != ERROR_UNKNOWN_PRODUCT)
+        SetRunEnding(ERROR_INSTALL_FAILURE);
+    char text[SETUP_MESSAGE_SIZE];
+    lstrcpynA(text, what, sizeof(text));
 
     // A failed run gives back the services it stopped before it says so.
     if (SetupState.StoppedServices)
         RestartStoppedAgentServices();
-    LoadSetupString(IDS_FATAL_ERROR, SetupState.Scratch, 512);
     if (SetupState.RunFlags & RF_SMS) {
-        char description[255];
-        if (LoadSetupString((UINT)id, description, sizeof(description)) == 0)
-            lstrcpynA(description, SetupState.Scratch, sizeof(description));
+        char description[MIF_DESCRIPTION_SIZE];
+        lstrcpynA(description, text, sizeof(description));
         AppendMifStatus(0, description);
     }
-    ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONHAND, SetupState.Scratch);
+    NoteRunEnd(text);
+    ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONHAND, "%s", text);
     CleanupSetup();
     exit((int)SetupExitCode());
 }

@@ -15,6 +15,44 @@ static void WriteLogLine(LPCSTR text)
         WriteToLogFile(text);
 }
 
+// One icon per kind of box: a question asks, news informs, and anything
+// refused or gone wrong is an error.
+static UINT BoxStyle(UINT style)
+{
+    UINT buttons = style & MB_TYPEMASK;
+    UINT icon = MB_ICONHAND;
+    if (buttons == MB_YESNO || buttons == MB_YESNOCANCEL)
+        icon = MB_ICONQUESTION;
+    else if ((style & MB_ICONMASK) == MB_ICONINFORMATION)
+        icon = MB_ICONINFORMATION;
+    return (style & ~(UINT)MB_ICONMASK) | icon;
+}
+
+// Every box bears the same title.
+static int ShowBox(HWND owner, LPCSTR text, UINT style)
+{
+    char title[128];
+    if (!LoadSetupString(IDS_BOX_TITLE, title, sizeof(title)))
+        lstrcpynA(title, "Setup", sizeof(title));
+    return MessageBoxA(owner, text, title, BoxStyle(style));
+}
+
+// A question's answer follows it in the log; a quiet run answers none,
+// and the caller goes on as it does unless the answer is No.
+static void LogAnswer(UINT style)
+{
+    if ((style & MB_TYPEMASK) == MB_OK)
+        return;
+    LPCSTR answer = "none (a quiet run asks nobody; Setup goes on)";
+    switch (SetupState.LastAnswer) {
+    case IDYES: answer = "Yes"; break;
+    case IDNO: answer = "No"; break;
+    case IDOK: answer = "OK"; break;
+    case IDCANCEL: answer = "Cancel"; break;
+    }
+    LogSetupMessage("Answer: %s", answer);
+}
+
 int ShowSetupMessage(HWND owner, UINT style, LPCSTR format, ...)
 {
     va_list args;
@@ -25,8 +63,9 @@ int ShowSetupMessage(HWND owner, UINT style, LPCSTR format, ...)
     SetupState.MessageText[sizeof(SetupState.MessageText) - 1] = '\0';
 
     if (!(SetupState.RunFlags & RF_QUIET))
-        SetupState.LastAnswer = MessageBoxA(owner, SetupState.MessageText, "Setup", style);
+        SetupState.LastAnswer = ShowBox(owner, SetupState.MessageText, style);
     WriteLogLine(SetupState.MessageText);
+    LogAnswer(style);
     return SetupState.LastAnswer;
 }
 
@@ -57,10 +96,10 @@ int LoadSetupString(UINT id, LPSTR buffer, int size)
 
 int ConfirmExitSetup(void)
 {
-    char caption[256];
-    LoadSetupString(IDS_EXIT_QUESTION, SetupState.Scratch, 256);
-    LoadSetupString(IDS_EXIT_CAPTION, caption, sizeof(caption));
-    if (MessageBoxA(NULL, SetupState.Scratch, caption, MB_TASKMODAL | MB_ICONQUESTION | MB_YESNO) != IDYES)
+    // Leaving a reinstall keeps the agent that is there.
+    UINT id = SetupState.PreviousInstallFound ? IDS_EXIT_QUESTION_REINSTALL : IDS_EXIT_QUESTION;
+    LoadSetupString(id, SetupState.Scratch, 256);
+    if (ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONQUESTION | MB_YESNO, "%s", SetupState.Scratch) != IDYES)
         return 0;
     SetRunEnding(ERROR_INSTALL_USEREXIT);
     return 1;

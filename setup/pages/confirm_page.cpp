@@ -31,6 +31,31 @@ static bool AgentServiceRegistered(void)
     return found;
 }
 
+// Started, or starting: what the end message tells.
+static bool AgentServiceRunning(void)
+{
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    if (!manager)
+        return false;
+    SC_HANDLE service = OpenServiceA(manager, RPC_SERVICE_NAME, SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status;
+    bool running = service && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED;
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return running;
+}
+
+// Where the agent is and whether its service runs.
+static void ShowInstallDone(void)
+{
+    char format[256], service[128];
+    LoadSetupString(IDS_INSTALL_DONE, format, sizeof(format));
+    LoadSetupString(AgentServiceRunning() ? IDS_DONE_SERVICE_STARTED : IDS_DONE_SERVICE_STOPPED, service,
+                    sizeof(service));
+    ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, format, service, SetupState.InstallDir);
+}
+
 // What the install will do, never the password.
 static void ShowSummary(HWND page)
 {
@@ -54,8 +79,8 @@ static void InstallFromConfirmPage(HWND page)
     SetActiveWindow(SetupState.FrameWindow);
     EnableWindow(SetupState.FrameWindow, TRUE);
     InstallAgent();
-    LoadSetupString(IDS_INSTALL_DONE, SetupState.Scratch, 256);
-    ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, SetupState.Scratch);
+    SetupState.RoadCompleted = 1;
+    ShowInstallDone();
     CleanupSetup();
     PostQuitMessage(0);
 }

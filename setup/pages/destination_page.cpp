@@ -25,8 +25,8 @@ static void ShowFreeSpace(HWND page, char driveLetter)
     SetupState.DriveRootPath[2] = '\\';
     SetupState.DriveRootPath[3] = '\0';
     GetDriveFreeSpace(SetupState.DriveRootPath);
-    char figure[16];
-    wnsprintfA(figure, sizeof(figure), "%lu", (unsigned long)(DWORD)(SetupState.DriveFreeBytes / 1024));
+    char figure[64];
+    FormatKilobytes(SetupState.DriveFreeBytes / 1024, figure, sizeof(figure));
     SetDlgItemTextA(page, IDC_FREE_SPACE, figure);
 }
 
@@ -51,8 +51,15 @@ static void RefreshRequiredSpace(HWND page)
     ReadSelectedDrive(page, item, sizeof(item));
     wnsprintfA(label, sizeof(label), "%s:", item);
     SetDlgItemTextA(page, IDC_DRIVE_LABEL, label);
-    char figure[16];
-    wnsprintfA(figure, sizeof(figure), "%lu", (unsigned long)(GetRequiredSpaceForDrive(item[0]) >> 10));
+    // Over an earlier agent the copy needs little or nothing more: the page
+    // still shows what the agent takes, and the check leaves out what is
+    // in place already.
+    ULONGLONG needed = GetRequiredSpaceForDrive(item[0]) >> 10;
+    LONGLONG size = (LcbGetCopyListSize() + 1023) / 1024;
+    ULONGLONG shown = size > 0 && (ULONGLONG)size > needed ? (ULONGLONG)size : needed;
+    SetupState.DriveSpaceInPlaceKb = shown - needed;
+    char figure[64];
+    FormatKilobytes(shown, figure, sizeof(figure));
     SetDlgItemTextA(page, IDC_REQUIRED_SPACE, figure);
 }
 
@@ -100,10 +107,18 @@ static void ChangeDrive(HWND page)
     SendMessageA(page, PAGE_REFRESH_MESSAGE, 0, 0);
 }
 
+// The field, wholly selected: what the person types replaces it.
+static void FocusDirectoryField(HWND page)
+{
+    HWND field = GetDlgItem(page, IDC_DEST_DIR);
+    SendMessageA(page, WM_NEXTDLGCTL, (WPARAM)field, TRUE);
+    SendMessageA(field, EM_SETSEL, 0, -1);
+}
+
 static void RefuseEdit(HWND page)
 {
     SetDlgItemTextA(page, IDC_DEST_DIR, SetupState.InstallDir);
-    SetFocus(GetDlgItem(page, IDC_DEST_DIR));
+    FocusDirectoryField(page);
     SetupState.DestinationAccepted = 0;
 }
 
@@ -120,7 +135,7 @@ static void CheckEditedDestination(HWND page)
     if (lstrlenA(text) - (EndsInBackslash(text) ? 1 : 0) > LONGEST_TYPED_DESTINATION) {
         char format[256];
         LoadSetupString(IDS_FIELD_TOO_LONG, format, sizeof(format));
-        ShowSetupMessage(page, MB_ICONINFORMATION, format, LONGEST_TYPED_DESTINATION);
+        ShowSetupMessage(page, MB_ICONEXCLAMATION, format, LONGEST_TYPED_DESTINATION);
         RefuseEdit(page);
         return;
     }
@@ -138,22 +153,26 @@ static void CheckEditedDestination(HWND page)
     SetupState.DestinationAccepted = 1;
 }
 
-static unsigned long ReadFigure(HWND page, int id)
+static ULONGLONG ReadFigure(HWND page, int id)
 {
     char text[256];
     GetDlgItemTextA(page, id, text, sizeof(text));
-    return strtoul(text, NULL, 10);
+    return ReadKilobytes(text);
 }
 
-// Short space: OK measures again, anything else stays on the page.
+// Short space: OK measures again; Cancel leads to the drive list, where
+// another drive is chosen.
 static bool EnoughSpace(HWND page)
 {
-    unsigned long required = ReadFigure(page, IDC_REQUIRED_SPACE);
+    ULONGLONG required = ReadFigure(page, IDC_REQUIRED_SPACE);
+    required -= required < SetupState.DriveSpaceInPlaceKb ? required : SetupState.DriveSpaceInPlaceKb;
     while (required > ReadFigure(page, IDC_FREE_SPACE)) {
         char text[256];
         LoadSetupString(IDS_DEST_NO_SPACE, text, sizeof(text));
-        if (ShowSetupMessage(page, MB_OKCANCEL | MB_ICONSTOP, text) != IDOK)
+        if (ShowSetupMessage(page, MB_OKCANCEL | MB_ICONEXCLAMATION, text) != IDOK) {
+            SendMessageA(page, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(page, IDC_DRIVE_LIST), TRUE);
             return false;
+        }
         ShowFreeSpace(page, SetupState.InstallDir[0]);
     }
     return true;
@@ -188,13 +207,15 @@ static void GoOnFromDestination(HWND page)
     if (lstrcmpiA(SetupState.InstallDir, SetupState.SourceDir) == 0) {
         char text[256];
         LoadSetupString(IDS_DEST_IS_SOURCE, text, sizeof(text));
-        ShowSetupMessage(page, MB_ICONINFORMATION, text);
+        ShowSetupMessage(page, MB_ICONEXCLAMATION, text);
         return;
     }
     if (!EnoughSpace(page))
         return;
     if (DirectoryExists(SetupState.InstallDir) || ConfirmNewDirectory(page))
         EndDialog(page, 1);
+    else
+        FocusDirectoryField(page);
 }
 
 static INT_PTR DestinationCommand(HWND page, WPARAM wParam)

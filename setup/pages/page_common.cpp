@@ -1,5 +1,6 @@
 #include "setup/pages/page_common.h"
 
+#include "resources/frame_heading.h"
 #include "resources/resource_ids.h"
 #include "setup/messages/messages.h"
 #include "setup/agent_rules/agent_rules.h"
@@ -21,6 +22,7 @@ void EnterPage(HWND page)
 {
     SetupState.CurrentPage = page;
     CenterDialog(page);
+    PlaceBelowFrameHeading(page, SetupState.FrameWindow);
 }
 
 static bool IsOnPage(HWND page, HWND window)

@@ -20,7 +20,13 @@ bool HandleCommonPageMessage(HWND page, UINT message, WPARAM wParam, int bitmapI
 // active. A page that is still shown and enabled takes the focus back, on
 // the control that had it before (or its first tab stop).
 void KeepFocusOnPage(HWND page, HWND focusBefore);
-// Records the page as the current one and centres it.
+// Shows why the destination is refused, naming it and the rule it breaks
+// (the family of rules is the string id); answers false.
+bool RefuseDestination(UINT id, LPCSTR path);
+// KB figures in the user's number format, and read back from it.
+void FormatKilobytes(ULONGLONG kilobytes, LPSTR text, int size);
+ULONGLONG ReadKilobytes(LPCSTR text);
+// Records the page as the current one and centres it below the frame's heading.
 void EnterPage(HWND page);
 
 #endif

@@ -44,6 +44,31 @@ static bool AcceptableAccountText(HWND page, const char *text, const char *field
     return true;
 }
 
+// Neither typed password can be told from the other: both are typed again,
+// from the first.
+static void RefuseMismatch(HWND page)
+{
+    LoadSetupString(IDS_PASSWORD_MISMATCH, SetupState.Scratch, 256);
+    ShowSetupMessage(page, MB_ICONEXCLAMATION, SetupState.Scratch);
+    SetDlgItemTextA(page, IDC_SQL_PASSWORD, "");
+    SetDlgItemTextA(page, IDC_SQL_CONFIRM, "");
+    SendMessageA(page, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(page, IDC_SQL_PASSWORD), TRUE);
+}
+
+// An empty login is asked about once a run: a Yes stands.
+static bool EmptyLoginMeant(HWND page, LPCSTR login)
+{
+    if (login[0] || SetupState.EmptyLoginAccepted)
+        return true;
+    LoadSetupString(IDS_EMPTY_LOGIN_QUESTION, SetupState.Scratch, 256);
+    if (ShowSetupMessage(page, MB_YESNO | MB_ICONQUESTION, "%s", SetupState.Scratch) == IDNO) {
+        SendMessageA(page, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(page, IDC_SQL_LOGIN), TRUE);
+        return false;
+    }
+    SetupState.EmptyLoginAccepted = 1;
+    return true;
+}
+
 static void TakeAccount(HWND page)
 {
     char password[ACCOUNT_FIELD_READ_SIZE], confirmation[ACCOUNT_FIELD_READ_SIZE];
@@ -51,12 +76,13 @@ static void TakeAccount(HWND page)
     ReadField(page, IDC_SQL_PASSWORD, password);
     ReadField(page, IDC_SQL_CONFIRM, confirmation);
     if (strcmp(password, confirmation) != 0) {
-        LoadSetupString(IDS_PASSWORD_MISMATCH, SetupState.Scratch, 256);
-        ShowSetupMessage(page, MB_ICONEXCLAMATION, SetupState.Scratch);
+        RefuseMismatch(page);
         return;
     }
     ReadField(page, IDC_SQL_LOGIN, login);
     if (!AcceptableAccountText(page, login, "login") || !AcceptableAccountText(page, password, "password"))
+        return;
+    if (!EmptyLoginMeant(page, login))
         return;
     lstrcpynA(SetupState.SqlLogin, login, SETUP_ACCOUNT_SIZE);
     lstrcpynA(SetupState.SqlPassword, password, SETUP_ACCOUNT_SIZE);

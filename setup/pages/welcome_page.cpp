@@ -8,9 +8,19 @@
 #include "setup/shell/shell.h"
 #include "setup/toolkit/toolkit.h"
 
+// Read once a run: coming back from the destination page, the earlier
+// installation's directory and account must not replace what was chosen.
+static bool EarlierInstallationFound(void)
+{
+    if (SetupState.WelcomeShown)
+        return SetupState.PreviousInstallFound != 0;
+    SetupState.WelcomeShown = 1;
+    return ReadPreviousInstallation();
+}
+
 static void InitWelcomePage(HWND page)
 {
-    if (ReadPreviousInstallation()) {
+    if (EarlierInstallationFound()) {
         SetupState.PreviousInstallFound = 1;
     } else {
         EnableWindow(GetDlgItem(page, IDC_REMOVE_CHOICE), FALSE);
@@ -36,8 +46,7 @@ static void GoOnWithRemoval(HWND page)
 {
     SetupState.RunFlags |= RF_UNINSTALL;
     LoadSetupString(IDS_REMOVE_QUESTION, SetupState.Scratch, 256);
-    // Asked directly: the question is not a message for the log.
-    if (MessageBoxA(page, SetupState.Scratch, "Setup", MB_YESNO | MB_ICONQUESTION) == IDNO) {
+    if (ShowSetupMessage(page, MB_YESNO | MB_ICONQUESTION, "%s", SetupState.Scratch) == IDNO) {
         SetupState.RunFlags &= ~RF_UNINSTALL;
         return;
     }

@@ -24,6 +24,20 @@ static DWORD EstimatedSizeKb(void)
     return kilobytes > 0xFFFFFFFF ? 0xFFFFFFFF : (DWORD)kilobytes;
 }
 
+// What an administrator looks for beside the name: the icon (the kept
+// setup's own) and where to get help.
+static LONG WriteSupportValues(HKEY key, LPCSTR copyDirectory)
+{
+    char icon[MAX_PATH + 32];
+    wnsprintfA(icon, sizeof(icon), "%s\\setup.exe,0", copyDirectory);
+    LONG status = SetEntryText(key, "DisplayIcon", icon);
+    if (status == ERROR_SUCCESS)
+        status = SetEntryText(key, "HelpLink", PRODUCT_HELP_LINK);
+    if (status == ERROR_SUCCESS)
+        status = SetEntryText(key, "Contact", PRODUCT_CONTACT);
+    return status;
+}
+
 static LONG WriteEntryValues(HKEY key, LPCSTR copyDirectory)
 {
     char removal[MAX_PATH + 32], quietRemoval[MAX_PATH + 32], installDate[16];
@@ -51,6 +65,8 @@ static LONG WriteEntryValues(HKEY key, LPCSTR copyDirectory)
         status = SetEntryNumber(key, "NoModify", 1);
     if (status == ERROR_SUCCESS)
         status = SetEntryNumber(key, "NoRepair", 1);
+    if (status == ERROR_SUCCESS)
+        status = WriteSupportValues(key, copyDirectory);
     return status;
 }
 

@@ -1,4 +1,5 @@
 #include "setup/install/install.h"
+#include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
 #include "setup/toolkit/toolkit.h"
@@ -24,6 +25,7 @@ void CleanupSetup(void)
         DeleteObject(bitmap);
     }
     if ((SetupState.RunFlags & (RF_LOGFILE | RF_QUIET)) && SetupState.LogFileOpen) {
+        LogRunEnd();
         SetupState.LogFileOpen = 0;
         CloseLogFile();
     }

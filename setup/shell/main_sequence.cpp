@@ -29,6 +29,7 @@ static void RunUnattendedRoad(void)
     }
     if (SetupState.StoppedServices)
         RestartStoppedAgentServices();
+    SetupState.RoadCompleted = 1;
     AppendRunOutcome();
     EndRoad();
 }
@@ -45,6 +46,7 @@ static INT_PTR ShowPage(int templateId, DLGPROC procedure)
 static void RunRemovalRoad(void)
 {
     UninstallAgent();
+    SetupState.RoadCompleted = 1;
     LoadSetupString(IDS_REMOVE_DONE, SetupState.Scratch, 256);
     ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, SetupState.Scratch);
     EndRoad();
@@ -64,11 +66,13 @@ static void RunRemoveOnlyRoad(void)
         return;
     }
     LoadSetupString(IDS_REMOVE_QUESTION, SetupState.Scratch, 256);
-    // Asked directly, as on the welcome page: the question is no message for the log.
-    if (MessageBoxA(SetupState.FrameWindow, SetupState.Scratch, "Setup", MB_YESNO | MB_ICONQUESTION) != IDYES ||
+    if (ShowSetupMessage(SetupState.FrameWindow, MB_YESNO | MB_ICONQUESTION, "%s", SetupState.Scratch) != IDYES ||
         !StopRunningAgentServices()) {
         // Declined, or a service that would not stop kept the files in use.
         SetRunEnding(SetupState.ServicesNotStopped ? ERROR_INSTALL_FAILURE : ERROR_INSTALL_USEREXIT);
+        // Nothing was touched: the person is told so rather than left to guess.
+        LoadSetupString(IDS_REMOVE_CANCELLED, SetupState.Scratch, 256);
+        ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, "%s", SetupState.Scratch);
         EndRoad();
         return;
     }
@@ -76,27 +80,43 @@ static void RunRemoveOnlyRoad(void)
     RunRemovalRoad();
 }
 
-enum WizardStep { StepDestination, StepAccount, StepConfirm };
+enum WizardStep { StepWelcome, StepDestination, StepAccount, StepConfirm };
+
+// The welcome page, then the removal or (once a run) the licence; false
+// when the road ended there.
+static bool GoOnFromWelcome(bool *licenceAccepted)
+{
+    if (ShowPage(IDD_WELCOME, WelcomeDlgProc) == 0)
+        return false;
+    if (SetupState.RunFlags & RF_UNINSTALL) {
+        // What is installed goes, not a directory chosen before Back.
+        ReadPreviousInstallation();
+        RunRemovalRoad();
+        return false;
+    }
+    if (!*licenceAccepted)
+        ShowLicenseAgreement();
+    *licenceAccepted = true;
+    return true;
+}
 
 static void RunInteractiveRoad(void)
 {
-    if (ShowPage(IDD_WELCOME, WelcomeDlgProc) == 0)
-        return;
-    if (SetupState.RunFlags & RF_UNINSTALL) {
-        RunRemovalRoad();
-        return;
-    }
-    ShowLicenseAgreement();
-
-    WizardStep step = StepDestination;
+    bool licenceAccepted = false;
+    WizardStep step = StepWelcome;
     for (;;) {
         INT_PTR result;
         switch (step) {
-        case StepDestination:
-            if (ShowPage(IDD_DESTINATION, DestinationDlgProc) == 0)
+        case StepWelcome:
+            if (!GoOnFromWelcome(&licenceAccepted))
                 return;
-            // Back on the first page of the loop leads on as well.
-            step = StepAccount;
+            step = StepDestination;
+            break;
+        case StepDestination:
+            result = ShowPage(IDD_DESTINATION, DestinationDlgProc);
+            if (result == 0)
+                return;
+            step = result == 1 ? StepAccount : StepWelcome;
             break;
         case StepAccount:
             result = ShowPage(IDD_SQL_ACCOUNT, SqlAccountDlgProc);

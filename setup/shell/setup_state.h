@@ -124,6 +124,12 @@ struct SetupStateRecord {
      * removal copy (see programs_and_features/). */
     RemovalHandOffRecord HandOff;
 
+    /* The road did all it set out to do (with or without problems). */
+    int RoadCompleted;
+    /* What ended the run early, for the log's last line; its start. */
+    char RunEndFailure[SETUP_MESSAGE_SIZE];
+    DWORD RunStartTick;
+
     /* Why ConfigFile was left empty (a string id), 0 when it was not. */
     UINT ConfigFileRefusal;
     /* Started from Programs and Features: the removal alone. */
@@ -133,12 +139,18 @@ struct SetupStateRecord {
      * run's work waits for a restart of the computer. */
     DWORD RunEnding;
     int RestartNeeded;
+    /* Welcome page: shown before, so the earlier installation was read. */
+    int WelcomeShown;
+    /* SQL account page: the person said an empty login is meant. */
+    int EmptyLoginAccepted;
 
     /* Destination page */
     int DestinationFirstDisplay;
     int DestinationAccepted;
     char DriveRootPath[4];
     ULONGLONG DriveFreeBytes;
+    /* KB of the shown need that an earlier agent's files take already. */
+    ULONGLONG DriveSpaceInPlaceKb;
 
     /* Removal */
     char ServiceDirectory[256];

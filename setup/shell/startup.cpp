@@ -97,6 +97,7 @@ int InitSetupInstance(int showCommand)
         return 0;
     SetupState.FrameWindow = HwndFrame();
     TakeSourceDirectory();
+    LogRunStart();
     if (SetupState.RunFlags & RF_SMS)
         TakeSmsConfigFile();
     if (!TakeInstanceMutex())

@@ -3,13 +3,6 @@
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 
-void PlaceProgressGauge(void)
-{
-    RECT frame;
-    GetWindowRect(SetupState.FrameWindow, &frame);
-    ProSetPos((frame.right - frame.left) / 5, (frame.bottom - frame.top) / 4);
-}
-
 void BuildCopyList(void)
 {
     char infPath[SETUP_PATH_SIZE];
@@ -22,7 +15,7 @@ void BuildCopyList(void)
 void PrepareCopyList(void)
 {
     HCURSOR cursor = HShowWaitCursor();
+    // The gauge is left where the toolkit puts it: centred over the frame.
     BuildCopyList();
-    PlaceProgressGauge();
     RestoreCursor(cursor);
 }

@@ -28,6 +28,8 @@ void ShowProgManGroup(LPCSTR group, int command, int mode);
 LONG GetCopyListCost(LPCSTR extraList, LPCSTR costList, LPCSTR neededList);
 void CreateProgManItem(LPCSTR group, LPCSTR text, LPCSTR command, LPCSTR extra, int mode);
 void CopyFilesInCopyList(void);
+/* Ends setup after a copy that stopped (48) or failed (the Win32 error). */
+[[noreturn]] void EndFailedCopy(int result);
 void AddSectionFilesToCopyList(LPCSTR section, LPCSTR sourceDir, LPCSTR destDir);
 void OpenLogFile(LPCSTR path, int mode);
 void CloseLogFile(void);
@@ -47,7 +49,6 @@ int OpenSourceInf(LPSTR path);
 INT_PTR CALLBACK SourcePromptDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void PrepareCopyList(void);
 void BuildCopyList(void);
-void PlaceProgressGauge(void);
 
 #define DLGEVENT_CONTINUE 146
 #define DLGEVENT_CANCEL   132

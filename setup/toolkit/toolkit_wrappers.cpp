@@ -105,10 +105,8 @@ void CreateProgManItem(LPCSTR group, LPCSTR text, LPCSTR command, LPCSTR extra, 
 void CopyFilesInCopyList(void)
 {
     int result = GrcCopyFilesInCopyList(HinstFrame());
-    if (result == 48)
-        FatalSetupError(1025);
     if (result > 0)
-        FatalSetupError(1024);
+        EndFailedCopy(result);
 }
 
 void AddSectionFilesToCopyList(LPCSTR section, LPCSTR sourceDir, LPCSTR destDir)

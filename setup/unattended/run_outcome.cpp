@@ -7,7 +7,7 @@
 
 // The first problem names what went wrong; a count tells that there was more
 // (the status file has room for one description only).
-static void ComposeRunFailure(LPSTR description, int size)
+void ComposeRunFailure(LPSTR description, int size)
 {
     char suffix[64] = "";
     if (SetupState.RunFailureCount > 1) {
@@ -34,11 +34,5 @@ void AppendRunOutcome(void)
 
 void EndRunWithFailure(LPCSTR text)
 {
-    char description[MIF_DESCRIPTION_SIZE];
-    lstrcpynA(description, text, sizeof(description));
-    ShowSetupMessage(SetupState.FrameWindow, MB_ICONHAND, "%s", description);
-    AppendMifStatus(0, description);
-    // The record is written: the fatal error must not add another.
-    SetupState.RunFlags &= ~RF_SMS;
-    FatalSetupError(1024);
+    FatalSetupErrorWithText(text);
 }

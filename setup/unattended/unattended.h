@@ -17,6 +17,8 @@ bool AppendMifStatus(int success, LPCSTR description);
 /* The status record of an unattended road that reached its end: Success,
  * or Failed with the first problem the road noted. */
 void AppendRunOutcome(void);
+/* The first problem with the count of the others, as the status file takes it. */
+void ComposeRunFailure(LPSTR description, int size);
 /* A refusal before anything was changed: the text is shown (or logged)
  * and becomes the one failure record, then setup ends. */
 [[noreturn]] void EndRunWithFailure(LPCSTR text);

@@ -67,12 +67,19 @@ const StringRule kStrings[] = {
     {IDS_CONFIG_WRITE_FAILED, "", 254, InMif},    {IDS_ALREADY_RUNNING, "", 255, InMif},
     {IDS_CONFIG_FILE_BAD, "", 255, InMif},        {IDS_FATAL_ERROR, "", 259, Shown},
     {IDS_PROGMAN_GROUP, "", 255, Shown},          {IDS_FRAME_TITLE, "", 255, Shown},
-    {IDS_NOT_ADMINISTRATOR, "", 255, InMif},      {IDS_EXIT_CAPTION, "", 255, Shown},
+    {IDS_NOT_ADMINISTRATOR, "", 255, InMif},      {IDS_BOX_TITLE, "", 127, Shown},
     {IDS_STOP_SERVICES, "s", 255, Shown},         {IDS_PASSWORD_MISMATCH, "", 255, Shown},
     {IDS_EXIT_QUESTION, "", 255, Shown},          {IDS_DEST_EMPTY, "", 255, Shown},
-    {IDS_DEST_BAD_PATH, "", 255, Shown},          {IDS_DEST_BAD_DRIVE, "", 255, Shown},
+    {IDS_DEST_BAD_PATH, "s", 255, Shown},         {IDS_DEST_BAD_DRIVE, "s", 255, Shown},
+    {IDS_DEST_NOT_FULL, "s", 255, Shown},         {IDS_DEST_NO_DRIVE, "ss", 255, Shown},
+    {IDS_DEST_BAD_NAME, "ss", 255, Shown},        {IDS_DEST_EMPTY_NAME, "s", 255, Shown},
+    {IDS_COPY_STOPPED, "", 255, InMif},           {IDS_COPY_FAILED, "sss", 255, Shown},
+    {IDS_COPY_LEFT, "s", 255, Shown},             {IDS_STOP_SERVICES_REMOVE, "s", 255, Shown},
+    {IDS_REMOVE_CANCELLED, "", 255, Shown},       {IDS_EXIT_QUESTION_REINSTALL, "", 255, Shown},
+    {IDS_DONE_SERVICE_STARTED, "", 127, Shown},   {IDS_DONE_SERVICE_STOPPED, "", 127, Shown},
+    {IDS_EMPTY_LOGIN_QUESTION, "", 255, Shown},
     {IDS_DEST_NO_SPACE, "", 255, Shown},          {IDS_DEST_CREATE, "", 255, Shown},
-    {IDS_DEST_IS_SOURCE, "", 255, Shown},         {IDS_INSTALL_DONE, "", 255, Shown},
+    {IDS_DEST_IS_SOURCE, "", 255, Shown},         {IDS_INSTALL_DONE, "ss", 255, Shown},
     {IDS_CONFIRM_SUMMARY, "ssss", 255, Shown},    {IDS_CONFIRM_NO_LOGIN, "", 63, Shown},
     {IDS_CONFIRM_SERVICE_NEW, "", 255, Shown},    {IDS_CONFIRM_SERVICE_REPLACED, "", 255, Shown},
     {IDS_RPC_SERVICE_TITLE, "", 255, Shown},      {IDS_PROGMAN_ITEM, "", 255, Shown},
@@ -151,7 +158,7 @@ std::string Format(const char *format, ...)
 
 TEST(StringTable, FormattedMessagesFitTheMessageBuffer)
 {
-    std::string caption = LoadText(IDS_EXIT_CAPTION);
+    std::string caption = LoadText(IDS_BOX_TITLE);
     std::string stop = Format(LoadText(IDS_STOP_SERVICES).c_str(), caption.c_str(), 0);
     EXPECT_NE(std::string::npos, stop.find(caption)) << stop;
     std::vector<std::string> shown = {
@@ -163,6 +170,10 @@ TEST(StringTable, FormattedMessagesFitTheMessageBuffer)
         Format("%s input from file %s", LoadText(IDS_CONFIG_FILE_BAD).c_str(), "C:\\SETUP\\SETUP.ICF"),
         Format(LoadText(IDS_CREDENTIAL_UNUSABLE).c_str(), "password"),
         Format(LoadText(IDS_FIELD_TOO_LONG).c_str(), 255),
+        Format(LoadText(IDS_DEST_BAD_NAME).c_str(), "ABCDEFGHIJKLM", "C:\\AGENTS\\ABCDEFGHIJKLM\\"),
+        Format(LoadText(IDS_INSTALL_DONE).c_str(), LoadText(IDS_DONE_SERVICE_STOPPED).c_str(), "C:\\DORURE\\"),
+        Format(LoadText(IDS_COPY_FAILED).c_str(), "C:", "There is not enough space on the disk",
+               "C:\\DORURE\\KVASVR.EXE") + "\n\n" + Format(LoadText(IDS_COPY_LEFT).c_str(), "C:\\DORURE\\"),
     };
     for (const std::string &text : shown)
         EXPECT_LE(text.size(), 259u) << text;

@@ -286,7 +286,7 @@ const SecrecyRow Rows[] = {
          road.heldFile = CreateFileA("C:\\DORURE\\dorure60.dll", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
      },
      [](Road &road) { road.RunToEnd("SMSINSTALL"); },
-     Status("Failed", 1024)},
+     Status("Failed", IDS_COPY_FAILED)},
     {"PasswordTooLong", [](Road &) { SetConfiguration(Configuration(Password + std::string(300, 'p'))); },
      [](Road &road) { road.RunToEnd("SMSINSTALL"); },
      [](Road &road) {

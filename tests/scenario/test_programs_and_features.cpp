@@ -4,6 +4,8 @@
  * command, after the distribution the agent came from is gone.
  */
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -200,6 +202,10 @@ TEST_F(ProgramsAndFeatures, InstallWritesTheEntryAndReinstallUpdatesIt)
     EXPECT_EQ(ListedKilobytes(), EntryNumber("EstimatedSize"));
     EXPECT_EQ(1u, EntryNumber("NoModify"));
     EXPECT_EQ(1u, EntryNumber("NoRepair"));
+    EXPECT_EQ(copy + "\\setup.exe,0", EntryText("DisplayIcon"));
+    EXPECT_NE(nullptr, ExtractIconA(NULL, (copy + "\\setup.exe").c_str(), 0)) << "the program has its icon";
+    EXPECT_EQ(PRODUCT_HELP_LINK, EntryText("HelpLink"));
+    EXPECT_EQ(PRODUCT_CONTACT, EntryText("Contact"));
     EXPECT_EQ("\"" + copy + "\\setup.exe\" REMOVE", EntryText("UninstallString"));
     EXPECT_EQ("\"" + copy + "\\setup.exe\" SMSUNINSTALL", EntryText("QuietUninstallString"));
     for (const char *name : {"setup.exe", "HFNTSET.DLL", "MSCOMSTF.DLL", "MSSHLSTF.DLL", "MSUILSTF.DLL",

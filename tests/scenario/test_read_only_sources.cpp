@@ -126,10 +126,11 @@ protected:
             Answer(BoxText(run_), IDYES);
         ASSERT_NE(nullptr, page = WaitForPage(run_, Account));
         ASSERT_TRUE(Click(page, IDC_NEXT));
+        Answer(LoadText(10132), IDYES);
         ASSERT_NE(nullptr, page = WaitForPage(run_, Confirm));
         ASSERT_TRUE(Click(page, IDC_NEXT));
         Answer(LoadText(10076), IDYES);
-        Answer(LoadText(10059), IDOK);
+        Answer(FormatText(10059, LoadText(10130).c_str(), "C:\\DORURE\\"), IDOK);
         ASSERT_EQ(0u, robot::WaitForExit(run_, RunLimitMs));
     }
     void Install(bool over)

@@ -212,7 +212,7 @@ const OutcomeRow Rows[] = {
          m.Install();
          m.Hold("C:\\DORURE\\dorure60.dll");
      },
-     "Failed", [] { return LoadText(1024); },
+     "Failed", [] { return LoadText(10125).substr(0, LoadText(10125).find('%')) + "C:."; },
      [] {
          EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
          EXPECT_TRUE(LogHas("Setup started the service KvaRpcService again."));

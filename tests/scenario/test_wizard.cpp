@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "resources/frame_heading.h"
 #include "resources/resource_ids.h"
 #include "scenario/machine_state.h"
 #include "scenario/scenario_support.h"
@@ -29,7 +30,23 @@ protected:
     {
         HWND dialog = WaitForPage(run_, page);
         EXPECT_NE(nullptr, dialog) << "page " << page << " did not come up";
+        if (dialog)
+            ExpectBelowTheHeading(dialog);
         return dialog;
+    }
+    // Every page leaves the frame's heading in sight.
+    static void ExpectBelowTheHeading(HWND dialog)
+    {
+        RECT client, box;
+        GetWindowRect(GetWindow(dialog, GW_OWNER), &client);  // the frame, by its window
+        LONG headingBottom = client.top + (client.bottom - client.top) * FRAME_HEADING_ROWS / FRAME_BITMAP_ROWS;
+        for (int i = 0; i < 50 && GetWindowRect(dialog, &box) && box.top < headingBottom; i++)
+            Sleep(20);  // the licence moves there once the toolkit has centred it
+        EXPECT_GE(box.top, headingBottom);
+    }
+    static std::string Done(bool running, const char *directory)
+    {
+        return FormatText(10059, LoadText(running ? 10130 : 10131).c_str(), directory);
     }
     // Welcome and licence, up to the destination page.
     HWND ToDestination()
@@ -73,9 +90,7 @@ protected:
     }
     std::string StopQuestion()
     {
-        char question[1024];
-        snprintf(question, sizeof(question), LoadText(10029).c_str(), LoadText(10027).c_str());
-        return question;
+        return FormatText(10029, LoadText(10027).c_str());
     }
     robot::SetupRun run_;
     std::string otherDirectory_;
@@ -112,7 +127,7 @@ TEST_F(Wizard, WholeInstallWithTheDefaults)
     EXPECT_EQ(std::string::npos, summary.find("Pw 1")) << "the password is never shown: " << summary;
     ASSERT_TRUE(Click(confirm, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10076), IDYES));
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10059), IDOK));
+    ASSERT_TRUE(AnswerBox(run_, Done(true, "C:\\DORURE\\"), IDOK));
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
     machine::ExpectInstalledAgent("C:\\DORURE\\", "sa", "Pw 1");
     EXPECT_FALSE(robot::FileExists(LogPath)) << "no log without I:";
@@ -128,16 +143,29 @@ TEST_F(Wizard, WholeInstallWithTheLogOn)
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
     ASSERT_TRUE(Click(account, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10132), IDNO)) << "an empty login is asked about";
+    EXPECT_TRUE(FocusIs(account, IDC_SQL_LOGIN));
+    ASSERT_TRUE(Click(account, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10132), IDYES));
     HWND confirm = Page(Confirm);
     ASSERT_NE(nullptr, confirm);
     EXPECT_NE(std::string::npos, robot::ControlText(confirm, IDC_CONFIRM_SUMMARY).find(LoadText(10151)))
         << "an empty login is shown as none";
+    ASSERT_TRUE(Click(confirm, IDC_BACK));
+    ASSERT_TRUE(Click(Page(Account), IDC_NEXT));
+    confirm = Page(Confirm);  // asked once: the Yes stands
+    ASSERT_NE(nullptr, confirm);
     ASSERT_TRUE(Click(confirm, IDC_NEXT));
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10076), IDYES));
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10059), IDOK));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10076), IDNO));
+    ASSERT_TRUE(AnswerBox(run_, Done(false, "C:\\DORURE\\"), IDOK));
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
-    machine::ExpectInstalledAgent("C:\\DORURE\\", "", "");
-    EXPECT_TRUE(LogHas(LoadText(10059))) << "the completion message is in the log too";
+    std::vector<std::string> log = LogLines();
+    EXPECT_EQ(0u, log.at(0).find("Setup 2.0 (build 061) started with the command line: ")) << log[0];
+    EXPECT_EQ("Distribution directory: " + robot::DistDirectory() + "\\", log.at(1));
+    for (const char *answer : {"Answer: No", "Answer: Yes"})
+        EXPECT_TRUE(LogHas(answer)) << "every question is followed by its answer";
+    EXPECT_TRUE(LogHas(Done(false, "C:\\DORURE\\"))) << "the completion message is in the log too";
+    EXPECT_EQ(0u, log.back().find("Outcome: Success (the run took 0 min ")) << log.back();
 }
 
 TEST_F(Wizard, WelcomeWithoutEarlierInstallation)
@@ -168,7 +196,7 @@ TEST_F(Wizard, LeavingAfterTheServicesStoppedStartsThemAgain)
     ASSERT_NE(nullptr, license);
     EXPECT_EQ((DWORD)SERVICE_STOPPED, machine::QueryService(RPC_SERVICE_NAME).state);
     ASSERT_TRUE(Click(license, IDC_LICENSE_DECLINE));
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDYES));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10129), IDYES));
     EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs));
     EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000))
         << "the administrator left: the agent runs as before";
@@ -215,35 +243,40 @@ TEST_F(Wizard, DestinationRefusesBadDirectories)
     Start();
     HWND page = ToDestination();
     ASSERT_NE(nullptr, page);
+    // The box names what was typed (with its backslash) and the rule broken.
     struct Case {
         const char *typed;
         UINT message;
+        const char *first, *second;
     } cases[] = {
-        {"", 10053},
-        {"C:", 10054},
-        {"C:\\", 10054},
-        {"C:\\ABCDEFGHIJKLM", 10054},
-        {"C:\\ABCDEFGH.TXTX", 10054},
-        {"C:\\A\\\\B", 10054},
-        {"C:\\.HIDDEN", 10054},
-        {"E:\\AGENT", 10055},
-        {"N:\\AGENT", 10055},
-        {"Q:\\AGENT", 10055},
-        {"E:\\ABCDEFGHIJKLMNOP", 10055},
+        {"", 10053, "", ""}, {"C:", 10120, "C:\\", ""},
+        {"AGENT", 10120, "AGENT\\", ""},
+        {"C:\\ABCDEFGHIJKLM", 10122, "ABCDEFGHIJKLM", "C:\\ABCDEFGHIJKLM\\"},
+        {"C:\\ABCDEFGH.TXTX", 10122, "ABCDEFGH.TXTX", "C:\\ABCDEFGH.TXTX\\"},
+        {"C:\\A\\\\B", 10123, "C:\\A\\\\B\\", ""},
+        {"C:\\.HIDDEN", 10122, ".HIDDEN", "C:\\.HIDDEN\\"},
+        {"C:\\A*B", 10054, "C:\\A*B\\", ""},
+        {"E:\\AGENT", 10055, "E:\\AGENT\\", ""}, {"N:\\AGENT", 10055, "N:\\AGENT\\", ""},
+        {"Q:\\AGENT", 10121, "Q:", "Q:\\AGENT\\"},
     };
     for (const Case &c : cases) {
         ASSERT_TRUE(Type(page, IDC_DEST_DIR, c.typed));
         ASSERT_TRUE(Click(page, IDC_NEXT));
-        EXPECT_TRUE(AnswerBox(run_, LoadText(c.message), IDOK)) << "typed \"" << c.typed << "\"";
+        EXPECT_TRUE(AnswerBox(run_, FormatText(c.message, c.first, c.second), IDOK)) << "typed \"" << c.typed << "\"";
         EXPECT_EQ("C:\\DORURE\\", robot::ControlText(page, IDC_DEST_DIR)) << "the last accepted one is back";
         EXPECT_TRUE(FocusIs(page, IDC_DEST_DIR)) << "the field keeps the focus after \"" << c.typed << "\"";
+        EXPECT_EQ(MAKELONG(0, 10), SendDlgItemMessageA(page, IDC_DEST_DIR, EM_GETSEL, 0, 0)) << "all selected";
     }
-    // Back right after a refused edit ends the page: the account page follows.
-    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "C:\\TOOLONGNAME12"));
-    ASSERT_TRUE(Click(page, IDC_NEXT));
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10054), IDOK));
+    // Back leads to the welcome page; the licence, accepted, is not asked
+    // again, and the directory chosen stays.
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "D:\\KEPT"));
     ASSERT_TRUE(Click(page, IDC_BACK));
-    EXPECT_NE(nullptr, WaitForPage(run_, Account));
+    HWND welcome = Page(Welcome);
+    ASSERT_NE(nullptr, welcome);
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    page = Page(Destination);
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ("D:\\KEPT\\", robot::ControlText(page, IDC_DEST_DIR));
 }
 
 TEST_F(Wizard, DestinationAcceptsGood83Directories)
@@ -258,6 +291,7 @@ TEST_F(Wizard, DestinationAcceptsGood83Directories)
         EXPECT_NE(std::string::npos, question.find(std::string(typed) + "\\")) << typed << ": " << question;
         ASSERT_TRUE(AnswerBox(run_, question, IDNO)) << typed;
         ExpectStillOn(page);
+        EXPECT_TRUE(FocusIs(page, IDC_DEST_DIR)) << "after No, to mend the directory";
     }
 }
 
@@ -309,8 +343,15 @@ TEST_F(Wizard, FiguresAreTheDriveFreeSpaceAndTheListedSizes)
         Sleep(50);
     ULARGE_INTEGER freeBytes;
     GetDiskFreeSpaceExA("C:\\", NULL, NULL, &freeBytes);
-    unsigned long shownFree = strtoul(robot::ControlText(page, IDC_FREE_SPACE).c_str(), NULL, 10);
+    std::string free = robot::ControlText(page, IDC_FREE_SPACE), digits;
+    for (char c : free)
+        if (isdigit((unsigned char)c))
+            digits += c;
+    unsigned long shownFree = strtoul(digits.c_str(), NULL, 10);
     unsigned long actualFree = (unsigned long)(freeBytes.QuadPart / 1024);
+    char separator[8] = "";
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, sizeof(separator));
+    EXPECT_TRUE(actualFree < 1000 || free.find(separator) != std::string::npos) << "in the user's format: " << free;
     EXPECT_LT(labs((long)shownFree - (long)actualFree), 64 * 1024L) << "free KB close to the drive's";
     DWORD sectors, bytes, freeClusters, total;
     GetDiskFreeSpaceA("C:\\", &sectors, &bytes, &freeClusters, &total);
@@ -332,7 +373,8 @@ TEST_F(Wizard, SqlAccountChecksThePasswords)
     Start();
     HWND page = ToDestination();
     ASSERT_NE(nullptr, page);
-    ASSERT_TRUE(Click(page, IDC_BACK));  // Back leads on to the account page
+    ASSERT_TRUE(Click(page, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, BoxText(run_), IDYES));
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
     ASSERT_TRUE(Type(account, IDC_SQL_PASSWORD, "Secret"));
@@ -340,12 +382,14 @@ TEST_F(Wizard, SqlAccountChecksThePasswords)
     ASSERT_TRUE(Click(account, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10045), IDOK));
     ExpectStillOn(account);
-    EXPECT_TRUE(FocusIs(account, IDC_NEXT)) << "the focus is back where it was";
+    EXPECT_TRUE(FocusIs(account, IDC_SQL_PASSWORD)) << "both typed again, from the first";
+    EXPECT_EQ("", robot::ControlText(account, IDC_SQL_PASSWORD) + robot::ControlText(account, IDC_SQL_CONFIRM));
     ASSERT_TRUE(Type(account, IDC_SQL_LOGIN, "typed"));
     ASSERT_TRUE(Click(account, IDC_BACK));
     HWND destination = Page(Destination);
     ASSERT_NE(nullptr, destination);
-    ASSERT_TRUE(Click(destination, IDC_BACK));
+    ASSERT_TRUE(Click(destination, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, BoxText(run_), IDYES));
     account = Page(Account);
     ASSERT_NE(nullptr, account);
     EXPECT_EQ("", robot::ControlText(account, IDC_SQL_LOGIN)) << "Back dropped what was typed";
@@ -382,7 +426,12 @@ TEST_F(Wizard, ReinstallShowsTheEarlierAccountAndDirectory)
     HWND destination = Page(Destination);
     ASSERT_NE(nullptr, destination);
     EXPECT_EQ("C:\\DORURE\\", robot::ControlText(destination, IDC_DEST_DIR));
-    ASSERT_TRUE(Click(destination, IDC_BACK));
+    for (int i = 0; i < 100 && robot::ControlText(destination, IDC_REQUIRED_SPACE).empty(); i++)
+        Sleep(50);
+    EXPECT_NE("0", robot::ControlText(destination, IDC_REQUIRED_SPACE)) << "what the agent takes, in place or not";
+    ASSERT_TRUE(Click(destination, IDC_CANCEL));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10129), IDNO)) << "leaving keeps the agent that is there";
+    ASSERT_TRUE(Click(destination, IDC_NEXT));
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
     EXPECT_EQ("sa", robot::ControlText(account, IDC_SQL_LOGIN));
@@ -418,12 +467,68 @@ TEST_F(Wizard, RemovalAloneEndsWithTheCodeOfItsAnswer)
     InstallEarlierAgent();
     Start("REMOVE");
     ASSERT_TRUE(AnswerBox(run_, LoadText(10063), IDNO));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10128), IDOK));
     EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs)) << "declined";
     machine::CleanMachine();
     robot::Finish(run_);
     Start("REMOVE");
     ASSERT_TRUE(AnswerBox(run_, LoadText(10068), IDOK));
     EXPECT_EQ(1605u, robot::WaitForExit(run_, StepTimeoutMs)) << "nothing to remove";
+}
+
+// Stop Copying on the gauge: the box says so, and what the copy left.
+TEST_F(Wizard, StoppedCopySaysWhatHappenedAndWhatWasLeft)
+{
+    otherDirectory_ = CopyDistribution("C:\\BIGSRC");
+    HANDLE big = CreateFileA("C:\\BIGSRC\\big.bin", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    LARGE_INTEGER size;
+    size.QuadPart = 3LL << 30;  // sparse: long to copy, nothing to write here
+    SetFilePointerEx(big, size, NULL, FILE_BEGIN);
+    SetEndOfFile(big);
+    CloseHandle(big);
+    WriteTextFile("C:\\BIGSRC\\setup.inf", robot::ReadWholeFile("C:\\BIGSRC\\setup.inf") + "big.bin, 3221225472\r\n");
+    ASSERT_TRUE(robot::StartSetup(run_, otherDirectory_, ""));
+    ASSERT_TRUE(Click(ToDestination(), IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, BoxText(run_), IDYES));
+    ASSERT_TRUE(Type(Page(Account), IDC_SQL_LOGIN, "sa"));
+    ASSERT_TRUE(Click(Page(Account), IDC_NEXT));
+    ASSERT_TRUE(Click(Page(Confirm), IDC_NEXT));
+    ASSERT_TRUE(Click(robot::WaitForDialogWithControl(run_, 103, StepTimeoutMs), IDCANCEL));  // 103: its bar
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10124) + "\n\n" + FormatText(10126, "C:\\DORURE\\"), IDOK));
+    EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "nothing configured";
+}
+
+// Started from Programs and Features, the removal has no page to stay on:
+// No to the services' question ends it, saying nothing was removed.
+TEST_F(Wizard, RemovalAloneAnsweredNoRemovesNothing)
+{
+    InstallEarlierAgent();
+    Start("REMOVE");
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10063), IDYES));
+    ASSERT_TRUE(AnswerBox(run_, FormatText(10127, LoadText(10027).c_str()), IDNO));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10128), IDOK));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs));
+    EXPECT_TRUE(machine::KeyExists(machine::ConfigKey));
+}
+
+// A directory typed before Back is no target of the removal chosen after it.
+TEST_F(Wizard, RemovalAfterBackRemovesTheInstalledAgent)
+{
+    HWND welcome = WelcomeOverAnEarlierAgent();
+    ASSERT_NE(nullptr, welcome);
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDYES));
+    ASSERT_TRUE(Click(Page(License), IDC_LICENSE_ACCEPT));
+    HWND page = Page(Destination);
+    ASSERT_TRUE(Type(page, IDC_DEST_DIR, "D:\\OTHER"));
+    ASSERT_TRUE(Click(page, IDC_BACK));
+    welcome = Page(Welcome);
+    ASSERT_TRUE(Click(welcome, IDC_REMOVE_CHOICE));
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10063), IDYES));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10064), IDOK));
+    ExpectAgentRemoved();
 }
 
 // The whole install with the keyboard alone: first focus, tab order and
@@ -493,6 +598,8 @@ TEST_F(Wizard, WholeInstallWithTheKeyboard)
     ASSERT_TRUE(robot::TypeText(account, "Pw 2"));
     ASSERT_TRUE(Key(account, VK_RETURN));
     ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10045), VK_RETURN));
+    ASSERT_TRUE(FocusIs(account, IDC_SQL_PASSWORD)) << "both emptied, the first to type again";
+    ASSERT_TRUE(robot::TypeText(account, "Pw 1"));
     ASSERT_TRUE(Key(account, 'C', VK_MENU));
     ASSERT_TRUE(FocusIs(account, IDC_SQL_CONFIRM)) << "Alt+C goes to the confirmation";
     ASSERT_TRUE(robot::TypeText(account, "Pw 1"));
@@ -510,7 +617,7 @@ TEST_F(Wizard, WholeInstallWithTheKeyboard)
     EXPECT_NE(std::string::npos, summary.find("backup")) << summary;
     ASSERT_TRUE(Key(confirm, VK_RETURN));
     ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10076), 'Y'));
-    ASSERT_TRUE(AnswerBoxByKey(run_, LoadText(10059), VK_RETURN));
+    ASSERT_TRUE(AnswerBoxByKey(run_, Done(true, "C:\\KEYS\\"), VK_RETURN));
     EXPECT_EQ(0u, robot::WaitForExit(run_, StepTimeoutMs));
     machine::ExpectInstalledAgent("C:\\KEYS\\", "backup", "Pw 1");
 }
@@ -560,7 +667,8 @@ TEST_F(WizardPages, CancelOnEveryPageAsksFirst)
     ASSERT_TRUE(AnswerBox(run_, LoadText(10052), IDNO));
     ExpectStillOn(destination);
     EXPECT_TRUE(FocusIs(destination, IDC_CANCEL)) << "the page has the focus again";
-    ASSERT_TRUE(Click(destination, IDC_BACK));
+    ASSERT_TRUE(Click(destination, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, BoxText(run_), IDYES));
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
     ASSERT_TRUE(Click(account, IDC_CANCEL));
@@ -568,6 +676,7 @@ TEST_F(WizardPages, CancelOnEveryPageAsksFirst)
     ExpectStillOn(account);
     EXPECT_TRUE(FocusIs(account, IDC_CANCEL)) << "the page has the focus again";
     ASSERT_TRUE(Click(account, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10132), IDYES));
     HWND confirm = Page(Confirm);
     ASSERT_NE(nullptr, confirm);
     ASSERT_TRUE(Click(confirm, IDC_CANCEL));
@@ -653,6 +762,7 @@ TEST_F(WizardPages, ShortSpaceAsksUntilThereIsRoom)
     ASSERT_TRUE(Click(page, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, LoadText(10056), IDCANCEL));
     ExpectStillOn(page);
+    EXPECT_TRUE(FocusIs(page, IDC_DRIVE_LIST)) << "Cancel leads to another drive";
     ASSERT_TRUE(Click(page, IDC_NEXT));
     HWND box = robot::WaitForMessageBox(run_, StepTimeoutMs);
     ASSERT_NE(nullptr, box);
@@ -680,11 +790,11 @@ TEST_F(WizardPages, DoubleByteNameEndingInTheBackslashByte)
     // character; the 8.3 rule, counted in bytes, then meets an empty part.
     ASSERT_TRUE(Type(page, IDC_DEST_DIR, "C:\\AB\x95\x5C"));
     ASSERT_TRUE(Click(page, IDC_NEXT));
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10054), IDOK));
+    ASSERT_TRUE(AnswerBox(run_, FormatText(10054, "C:\\AB\x95\x5C\\"), IDOK));
     EXPECT_EQ("C:\\DORURE\\", robot::ControlText(page, IDC_DEST_DIR));
     ASSERT_TRUE(Type(page, IDC_DEST_DIR, "C:\\AB\x95\x5C\\SUB"));
     ASSERT_TRUE(Click(page, IDC_NEXT));
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10054), IDOK));
+    ASSERT_TRUE(AnswerBox(run_, FormatText(10054, "C:\\AB\x95\x5C\\SUB\\"), IDOK));
 }
 
 TEST_F(WizardPages, EqualFiguresAreEnoughAndOneKilobyteMoreIsNot)
@@ -719,7 +829,7 @@ TEST_F(WizardPages, ReinstallShowsTheEarlierPasswordUnscrambled)
     Start();
     HWND destination = ToDestination();
     ASSERT_NE(nullptr, destination);
-    ASSERT_TRUE(Click(destination, IDC_BACK));
+    ASSERT_TRUE(Click(destination, IDC_NEXT));
     HWND account = Page(Account);
     ASSERT_NE(nullptr, account);
     EXPECT_EQ("backup", robot::ControlText(account, IDC_SQL_LOGIN));

@@ -3,6 +3,7 @@
 #include "scenario/wizard_steps.h"
 
 #include "resources/resource_ids.h"
+#include "scenario/scenario_support.h"
 
 namespace wizard {
 
@@ -43,6 +44,8 @@ static ::testing::AssertionResult BoxSays(HWND box, const std::string &text)
     std::string shown = robot::MessageBoxText(box);
     if (shown != text)
         return ::testing::AssertionFailure() << "box says \"" << shown << "\", expected \"" << text << "\"";
+    if (robot::WindowText(box) != scenario::LoadText(IDS_BOX_TITLE))
+        return ::testing::AssertionFailure() << "box titled \"" << robot::WindowText(box) << "\"";
     return ::testing::AssertionSuccess();
 }
 

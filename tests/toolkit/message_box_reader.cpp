@@ -3,6 +3,7 @@
 namespace {
 
 const int kMessageTextId = 0xFFFF;
+const int kMessageIconId = 0x0440;
 
 BOOL CALLBACK FindMessageBox(HWND window, LPARAM found)
 {
@@ -59,6 +60,7 @@ DWORD WINAPI MessageBoxReader::Watch(LPVOID self)
     reader->seen_.caption = TextOf(box);
     reader->seen_.text = TextOf(GetDlgItem(box, kMessageTextId));
     reader->seen_.owner = GetWindow(box, GW_OWNER);
+    reader->seen_.icon = (HICON)SendDlgItemMessageA(box, kMessageIconId, STM_GETICON, 0, 0);
     PostMessageA(box, WM_COMMAND, reader->button_, 0);
     return 0;
 }

@@ -11,6 +11,7 @@ struct MessageBoxSeen {
     std::string caption;
     std::string text;
     HWND owner = NULL;
+    HICON icon = NULL;
 };
 
 // Watches the calling thread from a second thread; the first message box

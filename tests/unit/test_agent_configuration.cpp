@@ -149,7 +149,7 @@ TEST_F(AgentConfiguration, KeyThatCannotBeCreatedIsFatal10005)
     });
     std::vector<std::string> mif = robot::SplitLines(robot::ReadWholeFile(support::MifPath()));
     ASSERT_EQ(69u, mif.size());
-    EXPECT_EQ("VALUE = \"" + support::LoadText(10005) + "\"", mif[65]);
+    EXPECT_EQ("VALUE = \"" + support::LoadText(10005) + " = 2\"", mif[65]) << "with the error code";
 }
 
 TEST(Scrambling, TwiceGivesTheTextBackForEveryLength)

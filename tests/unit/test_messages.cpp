@@ -3,11 +3,13 @@
 #include <string>
 
 #include "platform/setup-toolkit/setuptk.h"
+#include "resources/resource_ids.h"
 #include "setup/messages/exit_code.h"
 #include "setup/messages/messages.h"
 #include "setup/shell/shell.h"
 #include "setup/toolkit/toolkit.h"
 #include "setup/unattended/unattended.h"
+#include "toolkit/message_box_reader.h"
 #include "unit/test_support.h"
 
 namespace {
@@ -36,6 +38,23 @@ TEST_F(Messages, QuietRunShowsNoBoxAndAnswersZero)
     // A box would block this test until its time-out.
     EXPECT_EQ(0, ShowSetupMessage(NULL, MB_YESNO | MB_ICONQUESTION, "Start the agent now?"));
     EXPECT_STREQ("Start the agent now?", SetupState.MessageText);
+}
+
+// One icon per kind of box (question, news, error), one title for all.
+TEST_F(Messages, BoxesShowTheIconOfTheirKindUnderOneTitle)
+{
+    const struct {
+        UINT style;
+        LPCSTR icon;
+    } rows[] = {{MB_YESNO | MB_ICONHAND, IDI_QUESTION}, {MB_OKCANCEL | MB_ICONSTOP, IDI_HAND},
+                {MB_ICONEXCLAMATION, IDI_HAND}, {MB_ICONINFORMATION, IDI_ASTERISK}};
+    for (const auto &row : rows) {
+        MessageBoxReader reader((row.style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK);
+        ShowSetupMessage(NULL, row.style, "text");
+        MessageBoxSeen seen = reader.Result();
+        EXPECT_EQ(LoadIconA(NULL, row.icon), seen.icon) << "style " << row.style;
+        EXPECT_EQ(support::LoadText(IDS_BOX_TITLE), seen.caption);
+    }
 }
 
 TEST_F(Messages, QuietRunAnswersTheStoredAnswer)
@@ -157,8 +176,9 @@ TEST_F(FatalErrors, SmsFailureRecordCarriesTheTextOfItsId)
     EXPECT_EQ("VALUE = \"Failed\"", mif[57]);
     EXPECT_EQ("VALUE = \"" + support::LoadText(10005) + "\"", mif[65]);
     std::vector<std::string> log = support::LogLines();
-    ASSERT_EQ(1u, log.size()) << "the fatal box text is logged once";
-    EXPECT_EQ(support::LoadText(10019), log[0]);
+    ASSERT_EQ(2u, log.size()) << "the fatal box text is logged once, then the outcome";
+    EXPECT_EQ(support::LoadText(10005), log[0]) << "the box says what happened";
+    EXPECT_EQ(0u, log[1].find("Outcome: Failed: " + support::LoadText(10005))) << log[1];
 }
 
 TEST_F(FatalErrors, IdMissingFromTheTableIsDescribedByTheFatalText)

@@ -18,6 +18,8 @@
 namespace {
 
 const int kUserQuit = 48;
+// What the last copy failed on, for the program to name.
+std::string g_failure;
 // An earlier copy could not be put in place; the placer tells which.
 const int kPlacingFailed = -1;
 // Gauge and message pump at most this often: a refresh costs about as much
@@ -73,6 +75,7 @@ bool ShowFileProgress(void* context, unsigned long long done)
 
 void LogFailure(const char* action, const char* what, const char* where, DWORD error)
 {
+    g_failure = where != NULL ? where : what;
     char reason[256];
     DescribeError(error, reason, sizeof reason);
     if (where != NULL)
@@ -260,6 +263,7 @@ extern "C" TK_INS int WINAPI GrcCopyFilesInCopyList(HINSTANCE instance)
     const std::vector<CopyItem>& items = CopyListItems();
     if (CopyMode() == 0 || items.empty())
         return 0;
+    g_failure.clear();
     LogLine("Copying %lu files.", static_cast<unsigned long>(items.size()));
     int result;
     try {
@@ -274,4 +278,12 @@ extern "C" TK_INS int WINAPI GrcCopyFilesInCopyList(HINSTANCE instance)
     else if (result == 0)
         LogLine("All %lu files were copied.", static_cast<unsigned long>(items.size()));
     return result;
+}
+
+extern "C" TK_INS int WINAPI CbGetCopyFailure(LPSTR buffer, int size)
+{
+    if (buffer == NULL || size <= 0)
+        return 0;
+    lstrcpynA(buffer, g_failure.c_str(), size);
+    return lstrlenA(buffer);
 }

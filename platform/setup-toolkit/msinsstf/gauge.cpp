@@ -45,7 +45,8 @@ INT_PTR CALLBACK GaugeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
-// Keeps the whole gauge on the screen, wherever it was asked to appear.
+// Centred over its owner unless asked to appear elsewhere, and wholly on
+// the screen.
 void PlaceGauge(HWND gauge)
 {
     RECT box;
@@ -54,8 +55,12 @@ void PlaceGauge(HWND gauge)
     int height = box.bottom - box.top;
     int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    int x = g_positionSet ? g_position.x : (screenWidth - width) / 2;
-    int y = g_positionSet ? g_position.y : (screenHeight - height) / 2;
+    RECT over = { 0, 0, screenWidth, screenHeight };
+    HWND owner = GetWindow(gauge, GW_OWNER);
+    if (owner != NULL)
+        GetWindowRect(owner, &over);
+    int x = g_positionSet ? g_position.x : (over.left + over.right - width) / 2;
+    int y = g_positionSet ? g_position.y : (over.top + over.bottom - height) / 2;
     if (x + width > screenWidth)
         x = screenWidth - width;
     if (y + height > screenHeight)

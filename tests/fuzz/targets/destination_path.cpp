@@ -88,6 +88,7 @@ BOOL IsRemovableDrive(LPSTR) { fuzz::Fail("no drive test"); }
 BOOL IsRemoteDrive(LPCSTR) { fuzz::Fail("no drive test"); }
 int LoadSetupString(UINT, LPSTR, int) { fuzz::Fail("no message"); }
 int ShowSetupMessage(HWND, UINT, LPCSTR, ...) { fuzz::Fail("no message"); }
+bool RefuseDestination(UINT, LPCSTR) { fuzz::Fail("no refusal"); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -94,6 +94,7 @@ int LoadSetupString(UINT, LPSTR buffer, int size)
 
 int ShowSetupMessage(HWND, UINT, LPCSTR, ...) { fuzz::Fail("no message while writing the configuration"); }
 void FatalSetupError(int id) { fuzz::Fail("the configuration is written (fatal error %d)", id); }
+void FatalSetupErrorWithText(LPCSTR text) { fuzz::Fail("the configuration is written (%s)", text); }
 void EndRunWithFailure(LPCSTR text) { fuzz::Fail("the configuration is written (%s)", text); }
 // The access list is the registry's business; here the key is only made.
 KeyProtection ProtectAgentConfigKey(DWORD *error)
