@@ -12,9 +12,12 @@
 #define SCRAMBLE_CONSTANT   0xD2
 /* The removal reads "ImagePath" and "dll" values of at most 255 bytes. */
 #define SERVICE_IMAGE_PATH_SIZE 256
-/* The longest install directory (with its backslash) whose library path,
- * "dll", the removal can still read back. */
-#define INSTALL_DIR_LONGEST (254 - ((int)sizeof(AGENT_LIBRARY_FILE) - 1))
+/* The longest install directory (with its backslash) the toolkit's copy can
+ * fill: its work folder and the files in it ("~stfcopy.tmp\copy0.tmp") must
+ * stay within MAX_PATH. The removal can read back a "dll" value that long. */
+#define COPY_WORK_FOLDER    "~stfcopy.tmp"
+#define COPY_WORK_FILE_PATH COPY_WORK_FOLDER "\\copy0.tmp"
+#define INSTALL_DIR_LONGEST (MAX_PATH - 1 - ((int)sizeof(COPY_WORK_FILE_PATH) - 1))
 
 /* Paths. A final backslash counts only when it is a character of its own,
  * not the second byte of a double-byte character. */
