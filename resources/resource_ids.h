@@ -132,6 +132,8 @@
 /* The library's own: the licence dialog could not find its text. */
 #define IDS_LICENSE_UNAVAILABLE    10084
 #define IDS_CONFIG_KEY_UNPROTECTED 10110
+/* What a removal leaves and what a run that lost the instance check says. */
+#define IDS_DIRECTORY_LEFT         10140
 
 /* The program's own licence resource (in setup.exe, not in the library). */
 #define IDR_LICENSE                256

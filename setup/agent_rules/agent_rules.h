@@ -8,6 +8,9 @@
 
 #include "product.h"
 
+/* Set in the configuration key when a removal begins. */
+#define AGENT_VALUE_REMOVAL_BEGUN "RemovalBegun"
+
 #define DEFAULT_INSTALL_DIR "C:\\DORURE\\"
 #define SCRAMBLE_CONSTANT   0xD2
 /* The removal reads "ImagePath" and "dll" values of at most 255 bytes. */

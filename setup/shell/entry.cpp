@@ -14,6 +14,7 @@ int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int 
     if (HandOffFromRemovalCopy(commandLine))
         return 0;
     TakeHandOff(commandLine);
+    ClaimSetupInstance();
     SetupState.ProgramInstance = instance;
 
     SetupState.ResourceLibrary = LoadLibraryA("HFNTSET.DLL");

@@ -75,6 +75,9 @@ struct SetupStateRecord {
     HWND FrameWindow;
     HWND CurrentPage;
     HANDLE InstanceMutex;
+    int InstanceRefused;      /* another setup runs: this run changes nothing */
+    HANDLE StatusFileClaim;   /* held while this run's status file is written */
+    int StatusMifCreated;     /* this run made the status file */
     char SourceDir[SETUP_PATH_SIZE];
     /* The agent's directory. The install roads (wizard, I:, SMSINSTALL)
      * keep it with its trailing backslash ("C:\DORURE\"); the removal
