@@ -134,6 +134,7 @@
 #define IDS_CONFIG_KEY_UNPROTECTED 10110
 /* What a removal leaves and what a run that lost the instance check says. */
 #define IDS_DIRECTORY_LEFT         10140
+#define IDS_SERVICE_REFUSED_STOP   10141
 
 /* The program's own licence resource (in setup.exe, not in the library). */
 #define IDR_LICENSE                256

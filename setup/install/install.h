@@ -39,6 +39,7 @@ bool ServiceImagePathOf(LPCSTR program, LPSTR imagePath, int size);
 /* A stop is waited for this long at most, whatever the service reports. */
 #define SERVICE_STOP_LIMIT_MS 30000
 bool StopServiceAndWait(SC_HANDLE service);
+DWORD StopServiceWithin(SC_HANDLE service);
 DWORD RemoveService(LPCSTR serviceName);
 DWORD CreateAgentService(LPCSTR serviceName, LPCSTR displayName, LPCSTR path, DWORD startType);
 BOOL StartAgentService(LPCSTR machine, LPCSTR serviceName);

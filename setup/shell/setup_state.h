@@ -114,6 +114,8 @@ struct SetupStateRecord {
     DWORD StoppedServices;
     /* Bit i: the stop dialog could not stop AgentServiceNames[i]. */
     DWORD ServicesNotStopped;
+    DWORD RegistrationError;  /* KSSETUP refused the product's registration */
+    DWORD ServiceStopErrors[2];  /* why each did not stop: a refusal, or time */
     /* The creation dialog made the agent service. */
     int AgentServiceCreated;
 
