@@ -38,6 +38,18 @@ bool JoinPath(LPSTR path, int size, LPCSTR directory, LPCSTR name);
 /* Whether two directory texts name one directory. */
 bool IsSameDirectory(LPCSTR first, LPCSTR second);
 
+/* The agent's files in its directory; the shared ones serve the agent
+ * services, which other agents of the family may use. */
+struct AgentFile {
+    const char *name;
+    bool shared;
+};
+#define AGENT_FILE_COUNT 13
+extern const AgentFile AgentFiles[AGENT_FILE_COUNT];
+/* A directory that holds nothing but the agent's files (an earlier
+ * installation, the copy's work folder) or nothing at all. */
+bool HoldsOnlyAgentFiles(LPCSTR directory);
+
 /* The stored login and password. */
 void ScrambleText(LPCSTR source, LPSTR destination, int length);
 /* TRUE when the text scrambles without a zero byte, so it can be stored. */

@@ -191,6 +191,11 @@ static void GoOnFromDestination(HWND page)
         ShowSetupMessage(page, MB_ICONINFORMATION, text);
         return;
     }
+    char unsafe[256];
+    if (RefuseUnsafeDirectory(SetupState.InstallDir, unsafe, sizeof(unsafe))) {
+        ShowSetupMessage(page, MB_ICONHAND, "%s", unsafe);
+        return;
+    }
     if (!EnoughSpace(page))
         return;
     if (DirectoryExists(SetupState.InstallDir) || ConfirmNewDirectory(page))

@@ -296,18 +296,6 @@ void RemoveProductEntry(void)
     RegCloseKey(products);
 }
 
-struct AgentFile {
-    const char *name;
-    bool onlyWithAll;
-};
-
-static const AgentFile AgentFiles[] = {
-    {"dorure60.dll", false}, {"dorure60.wri", false}, {"dorure60.log", false}, {"KSSetup.dll", false},
-    {"KSLoad.dll", false},   {"KSSetup.ini", false},  {"kvasvr.exe", true},    {"kvbrdcst.dll", true},
-    {"kvaprod.dll", true},   {"kvabrd.exe", true},    {"KVIPNET.TBL", true},   {"KVDOMAIN.TBL", true},
-    {"KVIPMASK.TBL", true},
-};
-
 // The files that were there and still are; a file already gone (an earlier
 // run may have taken it) is no leftover.
 struct FilesLeft {
@@ -368,7 +356,7 @@ FilesOutcome DeleteAgentFiles(int removeAllFiles)
 {
     FilesLeft left = {0, NULL, 0};
     for (const AgentFile &file : AgentFiles) {
-        if (file.onlyWithAll && removeAllFiles != 1)
+        if (file.shared && removeAllFiles != 1)
             continue;
         char path[REMOVAL_PATH_SIZE + 16];
         bool deleted = JoinPath(path, sizeof(path), SetupState.InstallDir, file.name) && DeleteSetupFile(path);

@@ -5,6 +5,7 @@
 
 #include "scenario/machine_state.h"
 #include "setup/install/install.h"
+#include "setup/messages/messages.h"
 #include "setup/uninstall/uninstall.h"
 #include "setup/unattended/unattended.h"
 #include "unit/test_support.h"
@@ -134,7 +135,7 @@ TEST_F(RemovalRules, FilesAreDeletedAndTheDirectoryWithThem)
     for (const char *name : names)
         support::WriteFile(std::string("C:\\rmtest\\") + name, "x");
     lstrcpyA(SetupState.InstallDir, "C:\\rmtest");
-    EXPECT_TRUE(DeleteAgentFiles(1)) << "missing rows that do not keep the directory are no failure";
+    EXPECT_EQ(FilesGone, DeleteAgentFiles(1)) << "missing files are no failure";
     EXPECT_FALSE(robot::FileExists("C:\\rmtest"));
 }
 
@@ -148,7 +149,8 @@ TEST_F(RemovalRules, ReadOnlyAgentFilesGoAndForeignOnesStay)
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     }
     lstrcpyA(SetupState.InstallDir, "C:\\rmtest");
-    EXPECT_TRUE(DeleteAgentFiles(1));
+    EXPECT_EQ(FilesGoneDirectoryKept, DeleteAgentFiles(1));
+    EXPECT_TRUE(RunHasFailed()) << "the directory that stays is reported";
     EXPECT_FALSE(robot::FileExists("C:\\rmtest\\dorure60.dll")) << "read-only, but the agent's";
     EXPECT_FALSE(robot::FileExists("C:\\rmtest\\kvasvr.exe"));
     EXPECT_EQ((DWORD)FILE_ATTRIBUTE_READONLY,
@@ -173,15 +175,17 @@ TEST_F(RemovalRules, SharedFilesStayWhenNotAllAreRemoved)
     RemoveDirectoryA("C:\\rmtest");
 }
 
-TEST_F(RemovalRules, MissingNotesFileKeepsTheDirectory)
+// An interrupted removal took some files already; the next one finishes.
+TEST_F(RemovalRules, FilesAlreadyGoneAndTheCopysWorkFolderDoNotKeepTheDirectory)
 {
     CreateDirectoryA("C:\\rmtest", NULL);
-    support::WriteFile("C:\\rmtest\\dorure60.dll", "x");
+    CreateDirectoryA("C:\\rmtest\\~stfcopy.tmp", NULL);
+    support::WriteFile("C:\\rmtest\\~stfcopy.tmp\\copy3.tmp", "half a copy");
     support::WriteFile("C:\\rmtest\\kvasvr.exe", "x");
     lstrcpyA(SetupState.InstallDir, "C:\\rmtest");
-    EXPECT_FALSE(DeleteAgentFiles(1));
-    EXPECT_TRUE(robot::FileExists("C:\\rmtest"));
-    RemoveDirectoryA("C:\\rmtest");
+    EXPECT_EQ(FilesGone, DeleteAgentFiles(1));
+    EXPECT_FALSE(robot::FileExists("C:\\rmtest"));
+    EXPECT_FALSE(RunHasFailed());
 }
 
 // One row per program path: quoted exactly when it holds a blank, refused
