@@ -192,6 +192,8 @@ static DWORD HandOverServices(LPCSTR otherDirectory, int &removeAllFiles)
         char format[256];
         LoadSetupString(IDS_HANDOVER_NO_PROGRAM, format, sizeof(format));
         ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, otherDirectory, ownCopy);
+        // The services still point here: what they share stays with them.
+        removeAllFiles = 0;
         return ALL_AGENT_SERVICES;
     }
     if (!JoinPath(otherCopy, sizeof(otherCopy), otherDirectory, "kvasvr.exe") || !ProvideServiceProgram(ownCopy, ownTime, otherCopy) ||

@@ -448,6 +448,7 @@ protected:
         machine::CleanMachine();
         RemoveDirectoryTree(OtherDirectory);
         RemoveDirectoryTree("C:\\KEEP");
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, machine::UninstallEntryKey);
         HKEY software;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &software) == 0) {
             RegDeleteTreeA(software, "Tamarack");
@@ -478,8 +479,9 @@ TEST_P(UnattendedOutcome, StatusIsTrueAndOthersKeepTheirs)
     const OutcomeRow &row = GetParam();
     ASSERT_NO_FATAL_FAILURE(row.prepare(machine_));
     std::string otherKey = machine::KeySnapshot(OtherAgentKey);
-    // A hand-over may bring the services' program; nothing else changes there.
-    std::string otherFiles = machine::DirectorySnapshot(OtherDirectory, "kvasvr.exe");
+    // A hand-over may bring the services' program, which logs there as it
+    // runs; nothing else changes there.
+    std::string otherFiles = machine::DirectorySnapshot(OtherDirectory, {"kvasvr.exe", AGENT_LOG_FILE});
 
     ASSERT_NO_FATAL_FAILURE(RunToItsEnd(row));
 
@@ -495,7 +497,7 @@ TEST_P(UnattendedOutcome, StatusIsTrueAndOthersKeepTheirs)
                                                   << description << "\"";
     EXPECT_LE(description.size(), 255u) << "the description attribute is a STRING(255)";
     EXPECT_EQ(otherKey, machine::KeySnapshot(OtherAgentKey)) << "another agent's registration";
-    EXPECT_EQ(otherFiles, machine::DirectorySnapshot(OtherDirectory, "kvasvr.exe")) << "another agent's files";
+    EXPECT_EQ(otherFiles, machine::DirectorySnapshot(OtherDirectory, {"kvasvr.exe", AGENT_LOG_FILE})) << "another agent's files";
     row.expectAfter();
 }
 
