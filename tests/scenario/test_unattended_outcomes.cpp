@@ -187,14 +187,20 @@ const std::string LongPassword = "Sesame" + std::string(300, 's');
 // would have 256, one more than its field holds.
 const std::string DeepDirectory = "C:\\deep\\" + std::string(120, 'd') + "\\" + std::string(117, 'e');
 
+// A row's machine: the agent installed, then what the row changes.
+std::function<void(Machine &)> Installed(std::function<void(Machine &)> change = [](Machine &) {})
+{
+    return [change](Machine &m) {
+        ASSERT_NO_FATAL_FAILURE(m.Install());
+        change(m);
+    };
+}
+const auto NoDescription = [] { return std::string(); };
+
 OutcomeRow RemovalKilledAfter(const char *name, int step)
 {
-    return {name, "SMSUNINSTALL",
-            [step](Machine &m) {
-                m.Install();
-                m.RemovalKilledAfter(step);
-            },
-            "Success", [] { return std::string(); }, ExpectNothingInstalled, RunLimitMs};
+    return {name, "SMSUNINSTALL", Installed([step](Machine &m) { m.RemovalKilledAfter(step); }), "Success",
+            NoDescription, ExpectNothingInstalled, RunLimitMs};
 }
 
 const OutcomeRow Rows[] = {
@@ -204,31 +210,24 @@ const OutcomeRow Rows[] = {
     RemovalKilledAfter("RemovalKilledAfterTheFiles", 4),
     RemovalKilledAfter("RemovalKilledAfterTheKeys", 5),
     {"OtherAgentInTheSameDirectorySpeltOtherwise", "SMSUNINSTALL",
-     [](Machine &m) {
-         m.Install();
-         m.OtherAgent("c:\\Windows\\..\\dorure\\.\\exagent.dll");
-     },
-     "Success", [] { return std::string(); }, ExpectSharedPiecesKept, RunLimitMs},
+     Installed([](Machine &m) { m.OtherAgent("c:\\Windows\\..\\dorure\\.\\exagent.dll"); }), "Success", NoDescription,
+     ExpectSharedPiecesKept, RunLimitMs},
     {"OtherAgentInThe32BitView", "SMSUNINSTALL",
-     [](Machine &m) {
-         m.Install();
-         SetText(OtherAgentKey, "dll", REG_SZ, "C:\\DORURE\\exagent.dll", KEY_WOW64_32KEY);
-     },
-     "Success", [] { return std::string(); },
+     Installed([](Machine &) { SetText(OtherAgentKey, "dll", REG_SZ, "C:\\DORURE\\exagent.dll", KEY_WOW64_32KEY); }),
+     "Success", NoDescription,
      [] {
          ExpectSharedPiecesKept();
          HKEY key;
-         EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, OtherAgentKey, 0, KEY_READ | KEY_WOW64_32KEY, &key));
+         EXPECT_EQ(0, RegOpenKeyExA(HKEY_LOCAL_MACHINE, OtherAgentKey, 0, KEY_READ | KEY_WOW64_32KEY, &key));
          RegCloseKey(key);
      },
      RunLimitMs},
     {"HandOverWithoutTheBroadcastService", "SMSUNINSTALL",
-     [](Machine &m) {
-         m.Install();
+     Installed([](Machine &m) {
          m.OtherAgent("D:\\OTHER\\exagent.dll");
          WriteTextFile("D:\\OTHER\\kvabrd.exe", "the other agent's broadcast program");
-     },
-     "Success", [] { return std::string(); },
+     }),
+     "Success", NoDescription,
      [] {
          EXPECT_EQ("D:\\OTHER\\kvasvr.exe", ImagePath(RPC_SERVICE_NAME));
          EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
@@ -236,50 +235,37 @@ const OutcomeRow Rows[] = {
      },
      RunLimitMs},
     {"LibraryInADirectoryWithoutTheAgent", "SMSUNINSTALL",
-     [](Machine &m) {
-         m.Install();
+     Installed([](Machine &) {
          CreateDirectoryA("C:\\KEEP", NULL);
          SetText(machine::ConfigKey, "dll", REG_SZ, "C:\\KEEP\\dorure60.dll");
-     },
+     }),
      "Failed", [] { return LoadText(10090); }, ExpectNothingRemoved, RunLimitMs},
     {"WorkFolderOfAKilledCopy", "SMSUNINSTALL",
-     [](Machine &m) {
-         m.Install();
+     Installed([](Machine &) {
          CreateDirectoryA("C:\\DORURE\\~stfcopy.tmp", NULL);
          WriteTextFile("C:\\DORURE\\~stfcopy.tmp\\copy0.tmp", "half a copy");
-     },
-     "Success", [] { return std::string(); }, ExpectNothingInstalled, RunLimitMs},
+     }),
+     "Success", NoDescription, ExpectNothingInstalled, RunLimitMs},
     {"ForeignFileInTheDirectory", "SMSUNINSTALL",
-     [](Machine &m) {
-         m.Install();
-         WriteTextFile("C:\\DORURE\\notes.txt", "the administrator's");
-     },
-     "Failed", [] { return FormatText(10140, "C:\\DORURE", ERROR_DIR_NOT_EMPTY); },
+     Installed([](Machine &) { WriteTextFile("C:\\DORURE\\notes.txt", "the administrator's"); }), "Failed",
+     [] { return FormatText(10140, "C:\\DORURE", ERROR_DIR_NOT_EMPTY); },
      [] { EXPECT_TRUE(robot::FileExists("C:\\DORURE\\notes.txt")); }, RunLimitMs},
     {"SecondRunBesideARunningOne", "SMSINSTALL",
-     [](Machine &m) {
-         m.Install();
+     Installed([](Machine &m) {
          m.RestartWithStopBehaviour(4);
          m.RunBeside("SMSINSTALL");
-     },
+     }),
      "Failed", [] { return FormatText(10089, RPC_SERVICE_NAME, 30); },
      [] { EXPECT_FALSE(LogHas(LoadText(10009))) << "the running run's log is its own"; }, StopLimitRunMs},
-    {"ServiceThatStaysStopPending", "SMSINSTALL",
-     [](Machine &m) {
-         m.Install();
-         m.RestartWithStopBehaviour(1);
-     },
-     "Success", [] { return std::string(); },
+    {"ServiceThatStaysStopPending", "SMSINSTALL", Installed([](Machine &m) { m.RestartWithStopBehaviour(1); }),
+     "Success", NoDescription,
      [] { EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000)); },
      RunLimitMs},
     {"InstallPathLongerThanTheCopyCanFill", "SMSINSTALL",
-     [](Machine &m) {
-         m.Configuration("C:\\longip", "[Settings]\r\nInstallPath=C:\\" + std::string(234, 'p') + "\r\n");
-     },
+     [](Machine &m) { m.Configuration("C:\\longip", "[Settings]\r\nInstallPath=C:\\" + std::string(234, 'p')); },
      "Failed", [] { return FormatText(10088, "InstallPath", 236, "C:\\longip\\SETUP.ICF"); }, ExpectNothingInstalled,
      RunLimitMs},
-    {"HandOffTokenFromTheDistribution", "SMSUNINSTALL HANDOFF=0,0", [](Machine &m) { m.Install(); }, "Success",
-     [] { return std::string(); },
+    {"HandOffTokenFromTheDistribution", "SMSUNINSTALL HANDOFF=0,0", Installed(), "Success", NoDescription,
      [] {
          ExpectNothingInstalled();
          std::string pending = machine::ReadValue(PendingRenames, "PendingFileRenameOperations").data;
@@ -497,7 +483,8 @@ TEST_P(UnattendedOutcome, StatusIsTrueAndOthersKeepTheirs)
                                                   << description << "\"";
     EXPECT_LE(description.size(), 255u) << "the description attribute is a STRING(255)";
     EXPECT_EQ(otherKey, machine::KeySnapshot(OtherAgentKey)) << "another agent's registration";
-    EXPECT_EQ(otherFiles, machine::DirectorySnapshot(OtherDirectory, {"kvasvr.exe", AGENT_LOG_FILE})) << "another agent's files";
+    EXPECT_EQ(otherFiles, machine::DirectorySnapshot(OtherDirectory, {"kvasvr.exe", AGENT_LOG_FILE}))
+        << "another agent's files";
     row.expectAfter();
 }
 
