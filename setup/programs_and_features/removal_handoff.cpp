@@ -20,7 +20,7 @@
 #include "setup/programs_and_features/programs_and_features.h"
 #include "setup/shell/setup_state.h"
 
-#define HANDOFF_TOKEN " HANDOFF="
+#define HANDOFF_TOKEN "HANDOFF="
 #define TEMPORARY_FOLDER_TRIES 100
 /* The hand-over folder's name: the handing program's id, then an attempt. */
 #define HANDOFF_FOLDER_NAME "Dorure60 Removal "
@@ -56,7 +56,7 @@ static bool StartTemporaryCopy(LPCSTR folder, LPCSTR commandLine, HANDLE done, H
     char *line = (char *)HeapAlloc(GetProcessHeap(), 0, size);
     if (!line)
         return false;
-    snprintf(line, size, "\"%s\\setup.exe\" %s" HANDOFF_TOKEN "%llx,%llx", folder, commandLine,
+    snprintf(line, size, "\"%s\\setup.exe\" %s " HANDOFF_TOKEN "%llx,%llx", folder, commandLine,
              (unsigned long long)(ULONG_PTR)done, (unsigned long long)(ULONG_PTR)self);
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
@@ -166,7 +166,8 @@ void TakeHandOff(LPCSTR commandLine)
 {
     LPCSTR token = NULL;
     for (LPCSTR found = strstr(commandLine, HANDOFF_TOKEN); found; found = strstr(found + 1, HANDOFF_TOKEN))
-        token = found;
+        if (found == commandLine || found[-1] == ' ')
+            token = found;
     if (!token)
         return;
     char *end = NULL;
