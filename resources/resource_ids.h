@@ -152,6 +152,10 @@
 #define IDS_DONE_SERVICE_STARTED   10130
 #define IDS_DONE_SERVICE_STOPPED   10131
 #define IDS_EMPTY_LOGIN_QUESTION   10132
+/* What a removal leaves and what a run that lost the instance check says. */
+#define IDS_DIRECTORY_LEFT         10140
+#define IDS_SERVICE_REFUSED_STOP   10141
+#define IDS_DIRECTORY_NOT_SAFE     10142
 
 /* The program's own licence resource (in setup.exe, not in the library). */
 #define IDR_LICENSE                256

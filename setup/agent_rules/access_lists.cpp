@@ -77,16 +77,50 @@ bool BuildSetupFolderSecurity(AgentSecurity *security)
     (FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE | \
      WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL)
 
-// Administrators, SYSTEM and the owner of what setup creates (itself, an
-// administrator) are trusted with the agent's programs anyway.
+// The system's installer service, which owns the system's own directories.
+static const char InstallerServiceSid[] = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+// The account setup runs as: an administrator, who may change the agent's
+// programs anyway.
+static bool IsSetupAccount(PSID sid)
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    bool same = GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
+                EqualSid(sid, ((TOKEN_USER *)buffer)->User.Sid);
+    CloseHandle(token);
+    return same;
+}
+
+// Administrators, SYSTEM, the installer service and the owner of what setup
+// creates (itself, an administrator) are trusted with the agent's programs.
 static bool IsTrusted(PSID sid)
 {
+    if (IsSetupAccount(sid))
+        return true;
     static const WELL_KNOWN_SID_TYPE trusted[] = {WinBuiltinAdministratorsSid, WinLocalSystemSid,
                                                   WinCreatorOwnerSid};
     for (WELL_KNOWN_SID_TYPE type : trusted)
         if (IsWellKnownSid(sid, type))
             return true;
-    return false;
+    PSID installer = NULL;
+    bool isInstaller = ConvertStringSidToSidA(InstallerServiceSid, &installer) && EqualSid(sid, installer);
+    if (installer)
+        LocalFree(installer);
+    return isInstaller;
+}
+
+// A name that would not fit is left out whole.
+static void AppendText(LPCSTR name, LPSTR names, int size)
+{
+    if (lstrlenA(names) + lstrlenA(name) + 3 >= size)
+        return;
+    if (names[0])
+        lstrcatA(names, ", ");
+    lstrcatA(names, name);
 }
 
 static void AppendName(PSID sid, LPSTR names, int size)
@@ -101,17 +135,13 @@ static void AppendName(PSID sid, LPSTR names, int size)
         lstrcpynA(name, text, sizeof(name));
         LocalFree(text);
     }
-    if (lstrlenA(names) + lstrlenA(name) + 3 >= size)
-        return;
-    if (names[0])
-        lstrcatA(names, ", ");
-    lstrcatA(names, name);
+    AppendText(name, names, size);
 }
 
 static void DescribeList(PACL acl, BOOL present, LPSTR names, int size)
 {
     if (!present || !acl) {
-        lstrcpynA(names, "Everyone", size);
+        AppendText("Everyone", names, size);
         return;
     }
     for (DWORD i = 0; i < acl->AceCount; i++) {
@@ -125,24 +155,50 @@ static void DescribeList(PACL acl, BOOL present, LPSTR names, int size)
     }
 }
 
+void DescribeOtherWritersOf(PSECURITY_DESCRIPTOR descriptor, LPSTR names, int size)
+{
+    names[0] = '\0';
+    PSID owner = NULL;
+    BOOL defaulted = FALSE, present = FALSE;
+    if (GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && owner && !IsTrusted(owner))
+        AppendName(owner, names, size);
+    PACL acl = NULL;
+    // A list that cannot be read counts as none: everyone may.
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted))
+        present = FALSE;
+    DescribeList(acl, present, names, size);
+}
+
 bool DescribeOtherWriters(LPCSTR directory, LPSTR names, int size)
 {
     names[0] = '\0';
+    const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     DWORD needed = 0;
-    GetFileSecurityA(directory, DACL_SECURITY_INFORMATION, NULL, 0, &needed);
+    GetFileSecurityA(directory, wanted, NULL, 0, &needed);
     if (needed == 0)
         return false;
     PSECURITY_DESCRIPTOR descriptor = (PSECURITY_DESCRIPTOR)LocalAlloc(LMEM_FIXED, needed);
     if (!descriptor)
         return false;
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL acl = NULL;
-    bool read = GetFileSecurityA(directory, DACL_SECURITY_INFORMATION, descriptor, needed, &needed) &&
-                GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+    bool read = GetFileSecurityA(directory, wanted, descriptor, needed, &needed) != FALSE;
     if (read)
-        DescribeList(acl, present, names, size);
+        DescribeOtherWritersOf(descriptor, names, size);
     DWORD error = GetLastError();
     LocalFree(descriptor);
     SetLastError(error);
     return read;
+}
+
+bool ProtectAgentDirectory(LPCSTR directory)
+{
+    AgentSecurity security;
+    DWORD sidSize = sizeof(security.Owner);
+    if (!BuildAgentDirectorySecurity(&security) ||
+        !CreateWellKnownSid(WinBuiltinAdministratorsSid, NULL, security.Owner, &sidSize) ||
+        !SetSecurityDescriptorOwner(&security.Descriptor, security.Owner, FALSE))
+        return false;
+    return SetFileSecurityA(directory,
+                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                PROTECTED_DACL_SECURITY_INFORMATION,
+                            &security.Descriptor) != FALSE;
 }

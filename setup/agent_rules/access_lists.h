@@ -13,6 +13,7 @@ struct AgentSecurity {
     SECURITY_DESCRIPTOR Descriptor;
     SECURITY_ATTRIBUTES Attributes;
     BYTE Acl[AGENT_ACL_SIZE];
+    BYTE Owner[SECURITY_MAX_SID_SIZE];
 };
 
 /* The configuration key: full control for Administrators and SYSTEM, nothing
@@ -26,9 +27,15 @@ bool BuildAgentDirectorySecurity(AgentSecurity *security);
  * Administrators and SYSTEM, nothing for anyone else. */
 bool BuildSetupFolderSecurity(AgentSecurity *security);
 
-/* Who besides Administrators and SYSTEM may change files in the directory,
- * as names joined by ", "; empty when nobody; false when its list cannot be
- * read. A missing list (everyone may) gives "Everyone". */
+/* Who besides Administrators, SYSTEM and the system's installer service
+ * owns what has this descriptor (an owner may rewrite its list) or may
+ * change files in it, as names joined by ", "; empty when nobody. A missing
+ * list (everyone may) gives "Everyone". */
+void DescribeOtherWritersOf(PSECURITY_DESCRIPTOR descriptor, LPSTR names, int size);
+/* The same for a directory; false when its descriptor cannot be read. */
 bool DescribeOtherWriters(LPCSTR directory, LPSTR names, int size);
+/* Gives a directory setup did not make the agent directory's protected list,
+ * with Administrators as its owner. */
+bool ProtectAgentDirectory(LPCSTR directory);
 
 #endif

@@ -47,3 +47,40 @@ bool IsValid83Path(LPCSTR path)
     }
     return true;
 }
+
+const AgentFile AgentFiles[AGENT_FILE_COUNT] = {
+    {"dorure60.dll", false}, {"dorure60.wri", false}, {"dorure60.log", false}, {"KSSetup.dll", false},
+    {"KSLoad.dll", false},   {"KSSetup.ini", false},  {"kvasvr.exe", true},    {"kvbrdcst.dll", true},
+    {"kvaprod.dll", true},   {"kvabrd.exe", true},    {"KVIPNET.TBL", true},   {"KVDOMAIN.TBL", true},
+    {"KVIPMASK.TBL", true},
+};
+
+static bool IsAgentFileName(LPCSTR name, bool directory)
+{
+    if (directory)
+        return lstrcmpiA(name, COPY_WORK_FOLDER) == 0;
+    for (const AgentFile &file : AgentFiles)
+        if (lstrcmpiA(name, file.name) == 0)
+            return true;
+    return false;
+}
+
+bool HoldsOnlyAgentFiles(LPCSTR directory)
+{
+    char pattern[MAX_PATH];
+    if (!JoinPath(pattern, sizeof(pattern), directory, "*"))
+        return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    bool onlyAgent = true;
+    do {
+        bool isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (lstrcmpA(found.cFileName, ".") == 0 || lstrcmpA(found.cFileName, "..") == 0)
+            continue;
+        onlyAgent = IsAgentFileName(found.cFileName, isDirectory);
+    } while (onlyAgent && FindNextFileA(search, &found));
+    FindClose(search);
+    return onlyAgent;
+}

@@ -100,6 +100,16 @@ static void WriteScrambled(LPCSTR name, LPCSTR clearText)
     WriteString(name, scrambled);
 }
 
+// An install over an interrupted removal makes the agent whole again.
+static void ForgetRemovalBegun(void)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, AGENT_VALUE_REMOVAL_BEGUN);
+    RegCloseKey(key);
+}
+
 void WriteAgentConfiguration(void)
 {
     RequireProtectedKey();
@@ -121,4 +131,5 @@ void WriteAgentConfiguration(void)
     WriteNumber("max_pipe_wait_time", 400);
     WriteNumber("connect_wait_time", 10);
     WriteString("RestoreDir", "");
+    ForgetRemovalBegun();
 }

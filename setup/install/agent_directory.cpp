@@ -1,27 +1,49 @@
 // The agent's directory, made before the copy so that every file placed in
-// it takes its list. A directory the administrator chose that exists already
-// keeps its own list: it may hold other programs and data whose access its
-// owner set, a new list would not reach the files already in it, and a
-// silent change could lock others out. The log says instead who besides
-// Administrators and SYSTEM may change files in it.
+// it takes its list. The agent's programs run as the local system account:
+// a directory that existed already is made as safe as one setup makes when
+// it is empty or holds only the agent's files; one that holds anything else
+// keeps its list (other programs and data whose access its owner set), and
+// is refused when someone else owns it or may change files in it.
 #include "setup/agent_rules/access_lists.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
+#include <shlwapi.h>
 
-static void LogExistingAccess(LPCSTR directory)
+#include "resources/resource_ids.h"
+#include "setup/unattended/unattended.h"
+
+bool RefuseUnsafeDirectory(LPCSTR directory, LPSTR text, int size)
 {
+    if (!DirectoryExists(directory) || HoldsOnlyAgentFiles(directory))
+        return false;
     char names[160];
     if (!DescribeOtherWriters(directory, names, sizeof(names)))
-        LogSetupMessage("It existed already and keeps its access, which Setup cannot read (Windows error %d).",
-                        GetLastError());
-    else if (!names[0])
+        wnsprintfA(names, sizeof(names), "(unknown: Windows error %d)", GetLastError());
+    if (!names[0])
+        return false;
+    char format[256];
+    LoadSetupString(IDS_DIRECTORY_NOT_SAFE, format, sizeof(format));
+    wnsprintfA(text, size, format, names, directory);
+    text[size - 1] = '\0';
+    return true;
+}
+
+static DWORD SettleExistingDirectory(LPCSTR directory)
+{
+    char text[256];
+    if (RefuseUnsafeDirectory(directory, text, sizeof(text)))
+        EndRunWithFailure(text);
+    if (!HoldsOnlyAgentFiles(directory)) {
         LogSetupMessage("It existed already and keeps its access: only Administrators and SYSTEM may change "
                         "files in it.");
-    else
-        LogSetupMessage("It existed already and keeps its access, which also lets %s change files in it: "
-                        "they could replace the agent's programs, which run as the local system account.",
-                        names);
+        return 0;
+    }
+    if (!ProtectAgentDirectory(directory))
+        return GetLastError();
+    LogSetupMessage("It existed already, empty or with the agent's files only: Setup gave it the access of a "
+                    "directory it makes, owned by Administrators.");
+    return 0;
 }
 
 static bool IsDirectory(LPCSTR path)
@@ -62,6 +84,6 @@ DWORD PrepareAgentDirectory(LPCSTR directory)
         LogSetupMessage("Setup created it: only Administrators and SYSTEM may change files in it; Users may "
                         "read and run them.");
     else
-        LogExistingAccess(path);
+        return SettleExistingDirectory(path);
     return 0;
 }

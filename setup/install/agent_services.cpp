@@ -12,41 +12,52 @@
 const char *const AgentServiceNames[2] = {RPC_SERVICE_NAME, BRD_SERVICE_NAME};
 const UINT AgentServiceTitleIds[2] = {IDS_RPC_SERVICE_TITLE, IDS_BRD_SERVICE_TITLE};
 
-// One sleep never lasts longer than this, whatever wait hint a service
-// reports: a service claiming hours must not hold setup for hours.
+// One sleep lasts the wait hint, within these bounds: a service claiming
+// hours must not hold setup for hours, nor one claiming nothing spin.
 static const DWORD LongestStopSleepMs = 10000;
+static const DWORD ShortestStopSleepMs = 50;
 
 static DWORD Smallest(DWORD a, DWORD b)
 {
     return a < b ? a : b;
 }
 
-// Waits while the service reports progress, for SERVICE_STOP_LIMIT_MS at
-// most. False when it is still running, or still stopping when the time ran
-// out; a stop whose checkpoint stopped growing is not waited for further.
-bool StopServiceAndWait(SC_HANDLE service)
+// Waits while the service stops, for SERVICE_STOP_LIMIT_MS at most, whether
+// its checkpoint grows or not: only a stopped service no longer holds its
+// files. 0 when it stopped; else the error of a refused request, or
+// ERROR_SERVICE_REQUEST_TIMEOUT when it was still running or stopping.
+DWORD StopServiceWithin(SC_HANDLE service)
 {
     SERVICE_STATUS status;
     ZeroMemory(&status, sizeof(status));
     // A failed query is no reason not to ask for the stop.
     if (QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_STOPPED)
-        return true;
+        return 0;
+    DWORD refusal = 0;
     // A refused request may leave the record empty: ask again what it does.
-    if (!ControlService(service, SERVICE_CONTROL_STOP, &status))
+    if (!ControlService(service, SERVICE_CONTROL_STOP, &status)) {
+        refusal = GetLastError();
         QueryServiceStatus(service, &status);
+    }
     DWORD start = GetTickCount();
     while (status.dwCurrentState == SERVICE_STOP_PENDING) {
         DWORD waited = GetTickCount() - start;
         if (waited >= SERVICE_STOP_LIMIT_MS)
-            return false;
-        DWORD checkpoint = status.dwCheckPoint;
-        Sleep(Smallest(Smallest(status.dwWaitHint, LongestStopSleepMs), SERVICE_STOP_LIMIT_MS - waited));
+            return ERROR_SERVICE_REQUEST_TIMEOUT;
+        DWORD sleep = status.dwWaitHint > ShortestStopSleepMs ? status.dwWaitHint : ShortestStopSleepMs;
+        Sleep(Smallest(Smallest(sleep, LongestStopSleepMs), SERVICE_STOP_LIMIT_MS - waited));
+        // A handle that may only stop cannot watch: the request was made.
         if (!QueryServiceStatus(service, &status))
-            break;
-        if (status.dwCheckPoint <= checkpoint)
-            break;
+            return 0;
     }
-    return status.dwCurrentState != SERVICE_RUNNING;
+    if (status.dwCurrentState == SERVICE_STOPPED)
+        return 0;
+    return refusal ? refusal : ERROR_SERVICE_REQUEST_TIMEOUT;
+}
+
+bool StopServiceAndWait(SC_HANDLE service)
+{
+    return StopServiceWithin(service) == 0;
 }
 
 static void CloseServiceHandles(void)
@@ -164,8 +175,14 @@ static BOOL RefuseServiceNotStopped(void)
         if (!(SetupState.ServicesNotStopped & (1u << i)))
             continue;
         char format[256], text[256];
-        LoadSetupString(IDS_SERVICE_WILL_NOT_STOP, format, sizeof(format));
-        wnsprintfA(text, sizeof(text), format, AgentServiceNames[i], SERVICE_STOP_LIMIT_MS / 1000);
+        DWORD error = SetupState.ServiceStopErrors[i];
+        if (error == ERROR_SERVICE_REQUEST_TIMEOUT) {
+            LoadSetupString(IDS_SERVICE_WILL_NOT_STOP, format, sizeof(format));
+            wnsprintfA(text, sizeof(text), format, AgentServiceNames[i], SERVICE_STOP_LIMIT_MS / 1000);
+        } else {
+            LoadSetupString(IDS_SERVICE_REFUSED_STOP, format, sizeof(format));
+            wnsprintfA(text, sizeof(text), format, AgentServiceNames[i], error);
+        }
         text[sizeof(text) - 1] = '\0';
         if (SetupState.RunFlags & RF_QUIET)
             EndRunWithFailure(text);
@@ -197,6 +214,22 @@ BOOL StopRunningAgentServices(void)
     return TRUE;
 }
 
+// A start is said only of a service that runs: one still stopping or
+// starting when the bound has passed is not running again.
+static bool WaitUntilRunning(SC_HANDLE service)
+{
+    DWORD start = GetTickCount();
+    SERVICE_STATUS status;
+    while (QueryServiceStatus(service, &status)) {
+        if (status.dwCurrentState == SERVICE_RUNNING)
+            return true;
+        if (status.dwCurrentState == SERVICE_STOPPED || GetTickCount() - start >= SERVICE_STOP_LIMIT_MS)
+            return false;
+        Sleep(100);
+    }
+    return false;
+}
+
 // Gives back what StopRunningAgentServices took when the run ends without
 // having replaced or removed it; what cannot be started is said.
 void RestartStoppedAgentServices(void)
@@ -213,6 +246,8 @@ void RestartStoppedAgentServices(void)
             error = GetLastError();
         if (error == ERROR_SERVICE_ALREADY_RUNNING)
             error = 0;
+        if (error == 0 && !WaitUntilRunning(service))
+            error = ERROR_SERVICE_REQUEST_TIMEOUT;
         if (service)
             CloseServiceHandle(service);
         if (manager)
@@ -278,7 +313,8 @@ static void StopAgentServiceForSetup(SC_HANDLE service, int index)
     SERVICE_STATUS status;
     bool wasRunning = QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED &&
                       status.dwCurrentState != SERVICE_STOP_PENDING;
-    if (!StopServiceAndWait(service))
+    SetupState.ServiceStopErrors[index] = StopServiceWithin(service);
+    if (SetupState.ServiceStopErrors[index] != 0)
         SetupState.ServicesNotStopped |= 1u << index;
     else if (wasRunning)
         SetupState.StoppedServices |= 1u << index;

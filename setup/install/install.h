@@ -21,6 +21,10 @@ KeyProtection ProtectAgentConfigKey(DWORD *error);
  * Users); a directory that exists keeps its own, and the log says who else
  * may change files in it. Answers 0 or the error of the creation that failed. */
 DWORD PrepareAgentDirectory(LPCSTR directory);
+/* A directory that exists, holds more than the agent's files, and that
+ * someone besides Administrators and SYSTEM owns or may change: true, with
+ * the text that says who and what to do. */
+bool RefuseUnsafeDirectory(LPCSTR directory, LPSTR text, int size);
 
 extern "C" DWORD WINAPI RegisterAgentProduct(DWORD product, DWORD reserved, LPCSTR systemDirectory,
                                              DWORD reinstall);
@@ -39,6 +43,7 @@ bool ServiceImagePathOf(LPCSTR program, LPSTR imagePath, int size);
 /* A stop is waited for this long at most, whatever the service reports. */
 #define SERVICE_STOP_LIMIT_MS 30000
 bool StopServiceAndWait(SC_HANDLE service);
+DWORD StopServiceWithin(SC_HANDLE service);
 DWORD RemoveService(LPCSTR serviceName);
 DWORD CreateAgentService(LPCSTR serviceName, LPCSTR displayName, LPCSTR path, DWORD startType);
 BOOL StartAgentService(LPCSTR machine, LPCSTR serviceName);

@@ -41,7 +41,19 @@ static void RegisterAgent(LPCSTR systemDirectory, UINT systemDirectoryLength)
         LoadSetupString(IDS_REGISTER_FAILED, SetupState.Scratch, 256);
         ShowSetupMessage(NULL, MB_ICONEXCLAMATION, "%s, T=%s,EC=%d", SetupState.Scratch,
                          systemDirectory, error);
+        SetupState.RegistrationError = error;
     }
+}
+
+// The backup software cannot use an agent missing from the family's product
+// list: the run fails, though the agent stays installed and removable.
+static void NoteRegistrationRefused(LPCSTR systemDirectory)
+{
+    if (SetupState.RegistrationError == 0)
+        return;
+    char text[256];
+    LoadSetupString(IDS_REGISTER_FAILED, text, sizeof(text));
+    NoteRunFailure("%s, T=%s,EC=%d", text, systemDirectory, SetupState.RegistrationError);
 }
 
 static void CreateProgramManagerEntries(void)
@@ -115,6 +127,7 @@ void InstallAgent(void)
     // a failed reinstall keeps the entry of the earlier one.
     if (!RunHasFailed())
         RegisterForRemoval();
+    NoteRegistrationRefused(systemDirectory);
 
     cursor = HShowWaitCursor();
     SetActiveWindow(SetupState.FrameWindow);

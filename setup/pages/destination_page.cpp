@@ -204,10 +204,15 @@ static void GoOnFromDestination(HWND page)
         SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DEST_DIR, EN_KILLFOCUS), (LPARAM)field);
     if (!SetupState.DestinationAccepted)
         return;
-    if (lstrcmpiA(SetupState.InstallDir, SetupState.SourceDir) == 0) {
+    if (IsSameDirectory(SetupState.InstallDir, SetupState.SourceDir)) {
         char text[256];
         LoadSetupString(IDS_DEST_IS_SOURCE, text, sizeof(text));
         ShowSetupMessage(page, MB_ICONEXCLAMATION, text);
+        return;
+    }
+    char unsafe[256];
+    if (RefuseUnsafeDirectory(SetupState.InstallDir, unsafe, sizeof(unsafe))) {
+        ShowSetupMessage(page, MB_ICONHAND, "%s", unsafe);
         return;
     }
     if (!EnoughSpace(page))

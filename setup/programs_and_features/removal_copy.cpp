@@ -2,6 +2,7 @@
 #include <shlwapi.h>
 
 #include "setup/agent_rules/agent_rules.h"
+#include "setup/messages/messages.h"
 #include "setup/programs_and_features/programs_and_features.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
@@ -82,16 +83,21 @@ bool KeepRemovalCopy(void)
     return CopyRemovalFiles(program, copy);
 }
 
+// What a running program still holds goes when Windows next starts, so the
+// copy is never left half there.
 bool DeleteRemovalFiles(LPCSTR directory)
 {
     bool deleted = true;
     for (LPCSTR name : RemovalCopyFiles) {
         char path[MAX_PATH];
-        if (JoinPath(path, sizeof(path), directory, name) && !DeleteSetupFile(path) &&
-            GetLastError() != ERROR_FILE_NOT_FOUND)
-            deleted = false;
+        if (!JoinPath(path, sizeof(path), directory, name) || DeleteSetupFile(path) ||
+            GetLastError() == ERROR_FILE_NOT_FOUND)
+            continue;
+        MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+        deleted = false;
     }
-    RemoveDirectoryA(directory);
+    if (!RemoveDirectoryA(directory) && !deleted)
+        MoveFileExA(directory, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
     return deleted;
 }
 
@@ -100,7 +106,9 @@ void DeleteRemovalCopyNow(void)
     char copy[MAX_PATH];
     if (!GetRemovalCopyDirectory(copy, sizeof(copy)))
         return;
-    DeleteRemovalFiles(copy);
+    bool deleted = DeleteRemovalFiles(copy);
+    if (!deleted)
+        LogSetupMessage("Setup will delete the rest of %s when Windows next starts: a program still uses it.", copy);
     // The maker's folder goes too when nothing else of it is left.
     char parent[MAX_PATH];
     ParentDirectory(copy, parent);

@@ -23,6 +23,8 @@
 
 #define HANDOFF_TOKEN "HANDOFF="
 #define TEMPORARY_FOLDER_TRIES 100
+/* The hand-over folder's name: the handing program's id, then an attempt. */
+#define HANDOFF_FOLDER_NAME "Dorure60 Removal "
 
 static bool CreateProtectedFolder(LPCSTR path)
 {
@@ -37,7 +39,8 @@ static bool MakeTemporaryFolder(LPSTR folder, int size)
     if (length == 0 || length >= sizeof(temporary))
         return false;
     for (int attempt = 0; attempt < TEMPORARY_FOLDER_TRIES; attempt++) {
-        int written = wnsprintfA(folder, size, "%sDorure60 Removal %lu-%d", temporary, GetCurrentProcessId(), attempt);
+        int written = wnsprintfA(folder, size, "%s" HANDOFF_FOLDER_NAME "%lu-%d", temporary, GetCurrentProcessId(),
+                                 attempt);
         if (written <= 0 || written >= size - 1)
             return false;
         if (CreateProtectedFolder(folder))
@@ -84,7 +87,8 @@ static bool StartTemporaryCopy(LPCSTR folder, LPCSTR commandLine, const HANDLE h
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started;
-    BOOL created = CreateProcessA(NULL, line, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &started);
+    // Its own current directory: nothing holds the kept copy's folder.
+    BOOL created = CreateProcessA(NULL, line, NULL, NULL, TRUE, 0, NULL, folder, &startup, &started);
     HeapFree(GetProcessHeap(), 0, line);
     if (!created)
         return false;
@@ -106,7 +110,7 @@ bool HandOffFromRemovalCopy(LPCSTR commandLine, DWORD *exitCode)
     HANDLE self = NULL, process = NULL;
     bool handedOff = done && outcome && WriteOutcome(outcome, ERROR_INSTALL_FAILURE) &&
                      DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
-                                     SYNCHRONIZE, TRUE, 0) &&
+                                     SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0) &&
                      CopyRemovalFiles(copy, folder);
     HANDLE handed[3] = {done, self, outcome};
     handedOff = handedOff && StartTemporaryCopy(folder, commandLine, handed, &process);
@@ -145,25 +149,73 @@ static void FinishHandOff(void)
 {
     WriteOutcome(SetupState.HandOff.Outcome, SetupExitCode());
     SetEvent(SetupState.HandOff.Done);
-    if (SetupState.HandOff.CopyDone && WaitForSingleObject(SetupState.HandOff.Parent, 30000) == WAIT_OBJECT_0)
+    // What the program still holds after the wait goes at the next start.
+    if (SetupState.HandOff.CopyDone) {
+        WaitForSingleObject(SetupState.HandOff.Parent, 30000);
         DeleteRemovalCopyNow();
+    }
     RemoveOwnFolderAtRestart();
 }
 
+// The folder this program runs from is a hand-over folder that the program
+// behind the handle made: below the temporary directory, named by its id.
+static bool RunsFromHandOffFolderOf(HANDLE parent)
+{
+    char program[MAX_PATH], temporary[MAX_PATH], expected[MAX_PATH];
+    DWORD parentId = GetProcessId(parent);
+    DWORD length = GetTempPathA(sizeof(temporary), temporary);
+    if (parentId == 0 || length == 0 || length >= sizeof(temporary) || !GetProgramDirectory(program, sizeof(program)))
+        return false;
+    int written = wnsprintfA(expected, sizeof(expected), "%s" HANDOFF_FOLDER_NAME "%lu-", temporary, parentId);
+    if (written <= 0 || written >= (int)sizeof(expected) - 1)
+        return false;
+    // The attempt number is the rest of the name: one of the tries made.
+    for (int attempt = 0; attempt < TEMPORARY_FOLDER_TRIES; attempt++) {
+        char folder[MAX_PATH];
+        wnsprintfA(folder, sizeof(folder), "%s%d", expected, attempt);
+        if (IsSameDirectory(folder, program))
+            return true;
+    }
+    return false;
+}
+
+// The handing program runs from the kept copy.
+static bool RunsFromRemovalCopyItself(HANDLE process)
+{
+    char image[MAX_PATH], directory[MAX_PATH] = "", copy[MAX_PATH];
+    DWORD size = sizeof(image);
+    if (!QueryFullProcessImageNameA(process, 0, image, &size) || !GetRemovalCopyDirectory(copy, sizeof(copy)))
+        return false;
+    CutAtLastBackslash(image, directory);
+    return IsSameDirectory(directory, copy);
+}
+
+// Taken only as the command line's last token, from a hand-over folder, with
+// an event and the handing program's process as its handles.
 void TakeHandOff(LPCSTR commandLine)
 {
-    LPCSTR token = strstr(commandLine, HANDOFF_TOKEN);
+    LPCSTR token = NULL;
+    for (LPCSTR found = strstr(commandLine, HANDOFF_TOKEN); found; found = strstr(found + 1, HANDOFF_TOKEN))
+        if (found == commandLine || found[-1] == ' ')
+            token = found;
     if (!token)
         return;
     HANDLE handed[3];
     LPCSTR cursor = token + sizeof(HANDOFF_TOKEN) - 1;
+    char *end = NULL;
     for (int i = 0; i < 3; i++) {
-        char *end = NULL;
         handed[i] = (HANDLE)(ULONG_PTR)_strtoui64(cursor, &end, 16);
         if (!end || end == cursor || (i < 2 && *end != ','))
             return;
         cursor = end + 1;
     }
+    while (*end == ' ')
+        end++;
+    DWORD flags;
+    if (*end || !handed[0] || !handed[1] || !handed[2] || !GetHandleInformation(handed[0], &flags) ||
+        !GetHandleInformation(handed[2], &flags) || !RunsFromHandOffFolderOf(handed[1]) ||
+        !RunsFromRemovalCopyItself(handed[1]))
+        return;
     SetupState.HandOff.Done = handed[0];
     SetupState.HandOff.Parent = handed[1];
     SetupState.HandOff.Outcome = handed[2];

@@ -34,8 +34,11 @@ static void UpperCaseAscii(LPSTR text)
             *text = (char)(*text - 'a' + 'A');
 }
 
+// A run refused by the instance check leaves the running run's log alone.
 static void OpenSetupLog(void)
 {
+    if (SetupState.InstanceRefused)
+        return;
     OpenLogFile(SETUP_LOG_PATH, 1);
     SetupState.LogFileOpen = 1;
 }
@@ -57,6 +60,15 @@ static void TakeConfigFileOption(LPCSTR name)
     SetupState.ConfigFileRefusal = 0;
 }
 
+// The status file is made new only by a run that passed the instance check.
+static void ClaimStatusMif(void)
+{
+    if (SetupState.InstanceRefused || SetupState.StatusFileClaim)
+        return;
+    SetupState.StatusFileClaim = CreateEventA(NULL, TRUE, FALSE, STATUS_FILE_CLAIM_NAME);
+    CreateStatusMif();
+}
+
 void ParseSetupCommandLine(LPSTR commandLine)
 {
     if (!commandLine || !commandLine[0])
@@ -76,10 +88,10 @@ void ParseSetupCommandLine(LPSTR commandLine)
         } else if (strncmp(token, "SMSINSTALL", 10) == 0) {
             SetupState.RunFlags |= RF_SMS | RF_QUIET | RF_LOGFILE;
             OpenSetupLog();
-            CreateStatusMif();
+            ClaimStatusMif();
         } else if (strncmp(token, "SMSUNINSTALL", 12) == 0) {
             SetupState.RunFlags |= RF_SMS | RF_QUIET | RF_UNINSTALL;
-            CreateStatusMif();
+            ClaimStatusMif();
         } else if (strncmp(token, "REMOVE", 6) == 0) {
             SetupState.RemoveOnly = 1;
         }

@@ -32,6 +32,7 @@ int SetupWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int 
         if (HandOffFromRemovalCopy(commandLine, &handedOffCode))
             return (int)handedOffCode;
         TakeHandOff(commandLine);
+        ClaimSetupInstance();
     }
     SetupState.ProgramInstance = instance;
 

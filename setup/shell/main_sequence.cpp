@@ -19,9 +19,10 @@ static void EndRoad(void)
 static void RunUnattendedRoad(void)
 {
     if (SetupState.RunFlags & RF_UNINSTALL) {
-        ReadInstallationToRemove();
-        StopRunningAgentServices();
-        UninstallAgent();
+        if (ReadInstallationToRemove()) {
+            StopRunningAgentServices();
+            UninstallAgent();
+        }
     } else {
         ReadUnattendedConfig();
         StopRunningAgentServices();
@@ -46,6 +47,8 @@ static INT_PTR ShowPage(int templateId, DLGPROC procedure)
 static void RunRemovalRoad(void)
 {
     UninstallAgent();
+    if (SetupState.StoppedServices)
+        RestartStoppedAgentServices();
     SetupState.RoadCompleted = 1;
     LoadSetupString(IDS_REMOVE_DONE, SetupState.Scratch, 256);
     ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, SetupState.Scratch);
@@ -56,9 +59,9 @@ static void RunRemovalRoad(void)
 // removal, without the pages.
 static void RunRemoveOnlyRoad(void)
 {
-    if (!ReadPreviousInstallation()) {
-        // An entry that outlived its agent goes, with its copy of setup.
-        RemoveRegistrationForRemoval();
+    // An entry that outlived its agent goes, with its copy of setup; an agent
+    // whose directory cannot be told is refused, its entry kept.
+    if (!ReadInstallationToRemove()) {
         LoadSetupString(IDS_REMOVE_NOT_INSTALLED, SetupState.Scratch, 256);
         ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, SetupState.Scratch);
         SetRunEnding(ERROR_UNKNOWN_PRODUCT);

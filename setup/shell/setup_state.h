@@ -76,6 +76,9 @@ struct SetupStateRecord {
     HWND FrameWindow;
     HWND CurrentPage;
     HANDLE InstanceMutex;
+    int InstanceRefused;      /* another setup runs: this run changes nothing */
+    HANDLE StatusFileClaim;   /* held while this run's status file is written */
+    int StatusMifCreated;     /* this run made the status file */
     char SourceDir[SETUP_PATH_SIZE];
     /* The agent's directory. The install roads (wizard, I:, SMSINSTALL)
      * keep it with its trailing backslash ("C:\DORURE\"); the removal
@@ -112,6 +115,8 @@ struct SetupStateRecord {
     DWORD StoppedServices;
     /* Bit i: the stop dialog could not stop AgentServiceNames[i]. */
     DWORD ServicesNotStopped;
+    DWORD RegistrationError;  /* KSSETUP refused the product's registration */
+    DWORD ServiceStopErrors[2];  /* why each did not stop: a refusal, or time */
     /* The creation dialog made the agent service. */
     int AgentServiceCreated;
 

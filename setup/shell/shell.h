@@ -7,6 +7,8 @@
 #include "product.h"
 
 #define SETUP_MUTEX_NAME   "HoldfastSetupAppInstMutex"
+/* Exists while an SMS run that passed the instance check owns the status file. */
+#define STATUS_FILE_CLAIM_NAME SETUP_MUTEX_NAME "-StatusFile"
 #define SETUP_TITLE_PREFIX "Ziradu Vored ade ZI ZER Ivizuz"
 #define SETUP_LOG_PATH     "C:\\SETUPKVA.LOG"
 #define SETUP_CONFIG_NAME  "SETUP.ICF"
@@ -21,6 +23,8 @@ int RunSetupSequence(void);
 void CleanupSetup(void);
 
 int InitSetupInstance(int showCommand);
+/* The single-instance rule, checked first of all; its refusal is said later. */
+void ClaimSetupInstance(void);
 int InitializeToolkit(LPCSTR commandLine);
 LRESULT CALLBACK MyOwnWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int RequireAdministrator(void);

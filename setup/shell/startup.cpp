@@ -50,15 +50,28 @@ static void TakeSmsConfigFile(void)
     LogSetupMessage("%s", text);
 }
 
-static BOOL TakeInstanceMutex(void)
+// Taken before the command line is read, so that a run refused here opens
+// no log and writes no status file of the run that holds it.
+void ClaimSetupInstance(void)
 {
     SetupState.InstanceMutex = CreateMutexA(NULL, TRUE, SETUP_MUTEX_NAME);
-    if (SetupState.InstanceMutex && WaitForSingleObject(SetupState.InstanceMutex, 0) == WAIT_OBJECT_0)
+    DWORD wait = SetupState.InstanceMutex ? WaitForSingleObject(SetupState.InstanceMutex, 0) : WAIT_FAILED;
+    SetupState.InstanceRefused = wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED;
+}
+
+// The refusal is a status record only where no running run writes its own.
+static BOOL TakeInstanceMutex(void)
+{
+    if (!SetupState.InstanceRefused)
         return TRUE;
     SetRunEnding(ERROR_INSTALL_ALREADY_RUNNING);
     LoadSetupString(IDS_ALREADY_RUNNING, SetupState.Scratch, SETUP_SCRATCH_SIZE);
     ShowSetupMessage(SetupState.FrameWindow, MB_ICONHAND, SetupState.Scratch);
-    AppendMifStatus(0, SetupState.Scratch);
+    HANDLE claim = OpenEventA(SYNCHRONIZE, FALSE, STATUS_FILE_CLAIM_NAME);
+    if (claim)
+        CloseHandle(claim);
+    else if ((SetupState.RunFlags & RF_SMS) && CreateStatusMif())
+        AppendMifStatus(0, SetupState.Scratch);
     CleanupSetup();
     return FALSE;
 }

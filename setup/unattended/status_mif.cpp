@@ -131,6 +131,7 @@ bool CreateStatusMif(void)
         return false;
     wnsprintfA(writer.buffer, MIF_BUFFER_SIZE, MifHeader, PRODUCT_NAME, PRODUCT_VERSION);
     CloseMifWriter(&writer);
+    SetupState.StatusMifCreated = 1;
     return true;
 }
 
@@ -158,8 +159,12 @@ static void MifValueText(LPCSTR text, LPSTR value, int size)
 
 bool AppendMifStatus(int success, LPCSTR description)
 {
+    // Only into the file this run made: a run refused by the instance check
+    // must not write into the running run's.
     if (!(SetupState.RunFlags & RF_SMS))
         return true;
+    if (!SetupState.StatusMifCreated)
+        return false;
     MifWriter writer;
     if (!OpenMifWriter(OPEN_EXISTING, &writer))
         return false;

@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "resources/resource_ids.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
@@ -22,8 +23,12 @@ static bool DirectoryOfFullPath(LPSTR path, LPSTR directory)
     return true;
 }
 
-bool ReadServiceDirectory(LPSTR destination)
+bool ReadServiceDirectory(LPSTR destination, bool *found)
 {
+    destination[0] = '\0';
+    *found = RegKeyExists(HKEY_LOCAL_MACHINE, RPC_SERVICE_KEY) != 0;
+    if (!*found)
+        return true;
     char program[REMOVAL_PATH_SIZE];
     if (!ReadServiceProgram(RPC_SERVICE_KEY, program, sizeof(program)))
         return false;
@@ -32,6 +37,10 @@ bool ReadServiceDirectory(LPSTR destination)
     DirectoryOfFullPath(program, destination);
     return true;
 }
+
+// The family's other agents come from 32-bit setup programs: on 64-bit
+// Windows their keys are in the 32-bit view, which this setup only reads.
+static const REGSAM RegistryViews[2] = {0, KEY_WOW64_32KEY};
 
 // An agent's directory from the "dll" value of its key.
 static bool ReadAgentDirectory(HKEY agents, LPCSTR name, LPSTR destination)
@@ -45,29 +54,51 @@ static bool ReadAgentDirectory(HKEY agents, LPCSTR name, LPSTR destination)
     return read && DirectoryOfFullPath(library, destination);
 }
 
-OtherAgentState FindOtherAgentDirectory(LPSTR destination, LPSTR unknownName)
+// The agents of one registry view; this agent's own key counts only in the
+// 32-bit view, where this setup never writes.
+static OtherAgentState FindOtherAgentIn(REGSAM view, LPSTR destination, LPSTR unknownName)
 {
     HKEY agents;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_AGENTS_KEY, 0, KEY_READ, &agents) != ERROR_SUCCESS)
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_AGENTS_KEY, 0, KEY_READ | view, &agents);
+    if (status == ERROR_FILE_NOT_FOUND && view)
+        return NoOtherAgent;
+    if (status != ERROR_SUCCESS)
         FatalSetupError(IDS_REMOVE_NO_SERVICE);
-    char firstUnknown[REMOVAL_PATH_SIZE] = "";
+    char name[256];
     OtherAgentState state = NoOtherAgent;
-    for (DWORD index = 0; RegEnumKeyA(agents, index, SetupState.Scratch, 256) == ERROR_SUCCESS; index++) {
-        if (!SetupState.Scratch[0] || lstrcmpiA(SetupState.Scratch, AGENT_CONFIG_NAME) == 0)
+    for (DWORD index = 0; RegEnumKeyA(agents, index, name, sizeof(name)) == ERROR_SUCCESS; index++) {
+        if (!name[0] || (!view && lstrcmpiA(name, AGENT_CONFIG_NAME) == 0))
             continue;
-        if (ReadAgentDirectory(agents, SetupState.Scratch, destination)) {
+        if (ReadAgentDirectory(agents, name, destination)) {
             state = OtherAgentKnown;
             break;
         }
         // Still an agent of the family: its pieces must not be taken.
         if (state == NoOtherAgent)
-            lstrcpynA(firstUnknown, SetupState.Scratch, sizeof(firstUnknown));
+            lstrcpynA(unknownName, name, REMOVAL_PATH_SIZE);
         state = OtherAgentUnknown;
     }
     RegCloseKey(agents);
-    if (state == OtherAgentUnknown)
-        lstrcpyA(unknownName, firstUnknown);
     return state;
+}
+
+OtherAgentState FindOtherAgentDirectory(LPSTR destination, LPSTR unknownName)
+{
+    char firstUnknown[REMOVAL_PATH_SIZE] = "";
+    OtherAgentState found = NoOtherAgent;
+    for (REGSAM view : RegistryViews) {
+        char unknown[REMOVAL_PATH_SIZE] = "";
+        OtherAgentState state = FindOtherAgentIn(view, destination, unknown);
+        if (state == OtherAgentKnown)
+            return state;
+        if (state == OtherAgentUnknown && found == NoOtherAgent) {
+            lstrcpyA(firstUnknown, unknown);
+            found = state;
+        }
+    }
+    if (found == OtherAgentUnknown)
+        lstrcpyA(unknownName, firstUnknown);
+    return found;
 }
 
 // The service manager keeps each service's program path in memory: without
@@ -151,8 +182,9 @@ static bool ProvideServiceProgram(LPCSTR ownCopy, LONGLONG ownTime, LPCSTR other
 }
 
 // The services move to the directory of the agent that stays, taking the
-// newer of the two service programs with them.
-static void HandOverServices(LPCSTR otherDirectory, int &removeAllFiles)
+// newer of the two service programs with them. The services that still
+// exist afterwards are returned, one bit each.
+static DWORD HandOverServices(LPCSTR otherDirectory, int &removeAllFiles)
 {
     char ownCopy[REMOVAL_PATH_SIZE + 16], otherCopy[REMOVAL_PATH_SIZE + 16];
     LONGLONG ownTime;
@@ -160,45 +192,78 @@ static void HandOverServices(LPCSTR otherDirectory, int &removeAllFiles)
         char format[256];
         LoadSetupString(IDS_HANDOVER_NO_PROGRAM, format, sizeof(format));
         ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, otherDirectory, ownCopy);
-        return;
+        // The services still point here: what they share stays with them.
+        removeAllFiles = 0;
+        return ALL_AGENT_SERVICES;
     }
     if (!JoinPath(otherCopy, sizeof(otherCopy), otherDirectory, "kvasvr.exe") || !ProvideServiceProgram(ownCopy, ownTime, otherCopy) ||
         !SetServiceImagePath(RPC_SERVICE_KEY, otherCopy)) {
         ReportHandOverFailed(otherDirectory, removeAllFiles);
-        return;
+        return ALL_AGENT_SERVICES;
     }
     removeAllFiles = 1;
+    // This setup does not create the broadcast service: one that is not
+    // there has nothing to hand over.
+    if (!RegKeyExists(HKEY_LOCAL_MACHINE, BRD_SERVICE_KEY))
+        return ALL_AGENT_SERVICES;
     char broadcast[REMOVAL_PATH_SIZE + 16];
     if (!JoinPath(broadcast, sizeof(broadcast), otherDirectory, AGENT_BROADCAST_EXE) ||
-        GetFileAttributesA(broadcast) == INVALID_FILE_ATTRIBUTES)
+        GetFileAttributesA(broadcast) == INVALID_FILE_ATTRIBUTES) {
         RemoveService(BRD_SERVICE_NAME);
-    else if (!SetServiceImagePath(BRD_SERVICE_KEY, broadcast))
+        return RPC_SERVICE_BIT;
+    }
+    if (!SetServiceImagePath(BRD_SERVICE_KEY, broadcast))
         ReportHandOverFailed(otherDirectory, removeAllFiles);
+    return ALL_AGENT_SERVICES;
 }
 
-void SettleSharedFiles(bool sameDirectory, OtherAgentState otherAgent, LPCSTR otherDirectory, LPCSTR unknownAgent,
-                       int &removeAllFiles)
+DWORD SettleSharedServices(bool sameDirectory, OtherAgentState otherAgent, LPCSTR otherDirectory,
+                           LPCSTR unknownAgent, int &removeAllFiles)
 {
-    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY);
     if (!sameDirectory)
-        return;
+        return ALL_AGENT_SERVICES;
     if (otherAgent == NoOtherAgent) {
-        DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_FAMILY_KEY);
         ShowServiceRemovalDialog();
-        return;
+        return 0;
     }
     if (otherAgent == OtherAgentUnknown) {
         removeAllFiles = 0;
         char format[256];
         LoadSetupString(IDS_OTHER_AGENT_UNKNOWN, format, sizeof(format));
         ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, SetupState.InstallDir, unknownAgent);
-        return;
+        return ALL_AGENT_SERVICES;
     }
     if (IsSameDirectory(otherDirectory, SetupState.InstallDir)) {
         removeAllFiles = 0;
-        return;
+        return ALL_AGENT_SERVICES;
     }
-    HandOverServices(otherDirectory, removeAllFiles);
+    return HandOverServices(otherDirectory, removeAllFiles);
+}
+
+void RemoveAgentKeys(bool familyGoes)
+{
+    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY);
+    if (familyGoes)
+        DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_FAMILY_KEY);
+}
+
+// Products of the family that 32-bit setup programs registered in their view.
+static bool OtherProductsIn32BitView(void)
+{
+    HKEY products;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_PRODUCTS_KEY, 0, KEY_READ | KEY_WOW64_32KEY, &products) !=
+        ERROR_SUCCESS)
+        return false;
+    bool found = false;
+    char name[256];
+    for (DWORD index = 0; !found; index++) {
+        DWORD nameSize = sizeof(name);
+        if (RegEnumValueA(products, index, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        found = lstrcmpiA(name, AGENT_PRODUCT_VALUE) != 0;
+    }
+    RegCloseKey(products);
+    return found;
 }
 
 void RemoveProductEntry(void)
@@ -214,7 +279,7 @@ void RemoveProductEntry(void)
             ERROR_SUCCESS)
             break;
     }
-    if (count == 1 && lstrcmpiA(SetupState.Scratch, AGENT_PRODUCT_VALUE) == 0) {
+    if (count == 1 && lstrcmpiA(SetupState.Scratch, AGENT_PRODUCT_VALUE) == 0 && !OtherProductsIn32BitView()) {
         RegCloseKey(products);
         DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_PRODUCTS_KEY);
         DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT "\\zeDuzizDiscoveryTable");
@@ -222,7 +287,7 @@ void RemoveProductEntry(void)
         DeleteRegKeyTree(HKEY_LOCAL_MACHINE, AGENT_CONFIG_ROOT "\\SystemSetting");
         return;
     }
-    if (count >= 2) {
+    if (count >= 1) {
         LONG status = RegDeleteValueA(products, AGENT_PRODUCT_VALUE);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
             char format[256];
@@ -233,27 +298,21 @@ void RemoveProductEntry(void)
     RegCloseKey(products);
 }
 
-struct AgentFile {
-    const char *name;
-    bool onlyWithAll;
-    bool keepsDirectory;
-};
-
-static const AgentFile AgentFiles[] = {
-    {"dorure60.dll", false, true},  {"dorure60.wri", false, true}, {"dorure60.log", false, false},
-    {"KSSetup.dll", false, false},  {"KSLoad.dll", false, false},  {"KSSetup.ini", false, false},
-    {"kvasvr.exe", true, true},     {"kvbrdcst.dll", true, false}, {"kvaprod.dll", true, false},
-    {"kvabrd.exe", true, false},    {"KVIPNET.TBL", true, false},  {"KVDOMAIN.TBL", true, false},
-    {"KVIPMASK.TBL", true, false},
-};
-
-// The files that were there and still are; a file already gone is no
-// leftover, though it still keeps the directory when its row says so.
+// The files that were there and still are; a file already gone (an earlier
+// run may have taken it) is no leftover.
 struct FilesLeft {
     int count;
     const char *first;
     DWORD firstError;
 };
+
+static void NoteFileLeft(FilesLeft &left, const char *name, DWORD error)
+{
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || left.count++ > 0)
+        return;
+    left.first = name;
+    left.firstError = error;
+}
 
 static void NoteFilesLeft(const FilesLeft &left)
 {
@@ -264,28 +323,54 @@ static void NoteFilesLeft(const FilesLeft &left)
     NoteRunFailure(format, left.count, left.first, left.firstError, SetupState.InstallDir);
 }
 
-bool DeleteAgentFiles(int removeAllFiles)
+// The toolkit's work folder, with the half copies a killed copy left in it;
+// the slots are named by one digit.
+static void DeleteCopyWorkFolder(FilesLeft &left)
 {
-    bool keepDirectory = false;
+    char folder[REMOVAL_PATH_SIZE + 16];
+    if (!JoinPath(folder, sizeof(folder), SetupState.InstallDir, COPY_WORK_FOLDER) || !DirectoryExists(folder))
+        return;
+    for (int slot = 0; slot < 10; slot++) {
+        char name[16], path[REMOVAL_PATH_SIZE + 32];
+        wnsprintfA(name, sizeof(name), "copy%d.tmp", slot);
+        if (JoinPath(path, sizeof(path), folder, name))
+            DeleteSetupFile(path);
+    }
+    if (!RemoveDirectoryA(folder))
+        NoteFileLeft(left, COPY_WORK_FOLDER, GetLastError());
+}
+
+// A directory that holds files not the agent's stays, and is reported.
+static bool RemoveAgentDirectory(void)
+{
+    if (RemoveDirectoryA(SetupState.InstallDir))
+        return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return true;
+    char format[256];
+    LoadSetupString(IDS_DIRECTORY_LEFT, format, sizeof(format));
+    NoteRunFailure(format, SetupState.InstallDir, error);
+    return false;
+}
+
+FilesOutcome DeleteAgentFiles(int removeAllFiles)
+{
     FilesLeft left = {0, NULL, 0};
     for (const AgentFile &file : AgentFiles) {
-        if (file.onlyWithAll && removeAllFiles != 1)
+        if (file.shared && removeAllFiles != 1)
             continue;
         char path[REMOVAL_PATH_SIZE + 16];
         bool deleted = JoinPath(path, sizeof(path), SetupState.InstallDir, file.name) && DeleteSetupFile(path);
         if (deleted)
             continue;
-        DWORD error = GetLastError();
-        if (file.keepsDirectory)
-            keepDirectory = true;
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && left.count++ == 0) {
-            left.first = file.name;
-            left.firstError = error;
-        }
+        NoteFileLeft(left, file.name, GetLastError());
     }
+    DeleteCopyWorkFolder(left);
     NoteFilesLeft(left);
-    if (keepDirectory)
-        return false;
-    RemoveDirectoryA(SetupState.InstallDir);
-    return true;
+    if (left.count > 0)
+        return FilesLeftBehind;
+    if (removeAllFiles != 1)
+        return FilesGoneDirectoryKept;
+    return RemoveAgentDirectory() ? FilesGone : FilesGoneDirectoryKept;
 }

@@ -1,5 +1,8 @@
+#include <shlwapi.h>
+
 #include "platform/setup-toolkit/setuptk.h"
 #include "resources/resource_ids.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/programs_and_features/programs_and_features.h"
@@ -30,15 +33,65 @@ static void RemoveProgramManagerItem(void)
     EndRunWithFailure(text);
 }
 
-void ReadInstallationToRemove(void)
+// The directory the "dll" value names holds the agent's library, or a
+// removal that began there was interrupted and took it already.
+static bool NamesAgentDirectory(void)
 {
-    if (!ReadPreviousInstallation()) {
-        if (RegKeyExists(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY))
-            RefuseUnknownAgentDirectory();
-        FatalSetupError(IDS_REMOVE_NOT_INSTALLED);
-    }
+    char library[SETUP_PATH_SIZE + 16];
     if (!IsFullLocalDirectory(SetupState.InstallDir))
+        return false;
+    if (JoinPath(library, sizeof(library), SetupState.InstallDir, AGENT_LIBRARY_FILE) &&
+        GetFileAttributesA(library) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    HKEY key;
+    DWORD begun = 0, size = sizeof(begun);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegQueryValueExA(key, AGENT_VALUE_REMOVAL_BEGUN, NULL, NULL, (LPBYTE)&begun, &size);
+    RegCloseKey(key);
+    return begun == 1;
+}
+
+// Written before the first piece goes: a later run then knows the directory
+// was the agent's even when its files are already gone.
+static void MarkRemovalBegun(void)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    DWORD begun = 1;
+    RegSetValueExA(key, AGENT_VALUE_REMOVAL_BEGUN, 0, REG_DWORD, (const BYTE *)&begun, sizeof(begun));
+    RegCloseKey(key);
+}
+
+// A diagnostics switch: SETUP_STOP_AFTER_STEP=N ends the removal after its
+// step N as a power loss would, without a word, to try the run after it.
+static void RemovalStepDone(int step)
+{
+    char value[16];
+    DWORD length = GetEnvironmentVariableA("SETUP_STOP_AFTER_STEP", value, sizeof(value));
+    if (length > 0 && length < sizeof(value) && StrToIntA(value) == step)
+        TerminateProcess(GetCurrentProcess(), 3);
+}
+
+bool ReadInstallationToRemove(void)
+{
+    if (ReadPreviousInstallation()) {
+        if (!NamesAgentDirectory())
+            RefuseUnknownAgentDirectory();
+        return true;
+    }
+    if (RegKeyExists(HKEY_LOCAL_MACHINE, AGENT_CONFIG_KEY))
         RefuseUnknownAgentDirectory();
+    if (RegKeyExists(HKEY_LOCAL_MACHINE, SERVICES_KEY RPC_SERVICE_NAME))
+        FatalSetupError(IDS_REMOVE_NO_SERVICE);
+    if (!RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY))
+        FatalSetupError(IDS_REMOVE_NOT_INSTALLED);
+    // An interrupted removal took everything but the entry: it goes now.
+    LogSetupMessage("Setup removed the Programs and Features entry and the copy of Setup that an interrupted "
+                    "removal left.");
+    RemoveRegistrationForRemoval();
+    return false;
 }
 
 // The service's program names no directory: the services cannot be placed,
@@ -55,29 +108,45 @@ static void ReportUnplacedService(void)
     ReportRunFailure(NULL, MB_ICONEXCLAMATION, format, RPC_SERVICE_NAME, imagePath);
 }
 
+// What tells a later run that the agent is here, and where (its key, then
+// the Programs and Features entry) goes last, so that a run interrupted at
+// any step can be finished by the next one.
 void UninstallAgent(void)
 {
     int removeAllFiles = 1;
     char otherDirectory[256] = "", unknownAgent[256] = "";
 
-    if (!IsFullLocalDirectory(SetupState.InstallDir))
+    if (!NamesAgentDirectory())
         RefuseUnknownAgentDirectory();
-    if (!ReadServiceDirectory(SetupState.ServiceDirectory))
+    bool serviceFound = false;
+    if (!ReadServiceDirectory(SetupState.ServiceDirectory, &serviceFound))
         FatalSetupError(IDS_REMOVE_NO_SERVICE);
-    // From here on pieces go: the services stopped for the removal stay stopped.
+    MarkRemovalBegun();
+    // The services that stay (kept or handed over) are given back as found.
+    DWORD stopped = SetupState.StoppedServices;
     SetupState.StoppedServices = 0;
-    if (!SetupState.ServiceDirectory[0])
+    if (serviceFound && !SetupState.ServiceDirectory[0])
         ReportUnplacedService();
-    bool sameDirectory = IsSameDirectory(SetupState.ServiceDirectory, SetupState.InstallDir);
+    // Services an earlier run removed leave the decision to the other agents.
+    bool sameDirectory = !serviceFound || IsSameDirectory(SetupState.ServiceDirectory, SetupState.InstallDir);
     OtherAgentState otherAgent =
         sameDirectory ? FindOtherAgentDirectory(otherDirectory, unknownAgent) : OtherAgentKnown;
-    SettleSharedFiles(sameDirectory, otherAgent, otherDirectory, unknownAgent, removeAllFiles);
+    SetupState.StoppedServices =
+        stopped & SettleSharedServices(sameDirectory, otherAgent, otherDirectory, unknownAgent, removeAllFiles);
+    RemovalStepDone(1);
     RemoveProductEntry();
     UnregisterAgentProduct();
-    if (!DeleteAgentFiles(removeAllFiles)) {
+    RemovalStepDone(2);
+    RemoveProgramManagerItem();
+    RemovalStepDone(3);
+    if (DeleteAgentFiles(removeAllFiles) == FilesLeftBehind) {
+        // The key and the entry stay, so that a later run can finish.
         LoadSetupString(IDS_REMOVE_FILES_LEFT, SetupState.Scratch, 256);
         ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONHAND, SetupState.Scratch);
+        return;
     }
-    RemoveProgramManagerItem();
+    RemovalStepDone(4);
+    RemoveAgentKeys(sameDirectory && otherAgent == NoOtherAgent);
+    RemovalStepDone(5);
     RemoveRegistrationForRemoval();
 }

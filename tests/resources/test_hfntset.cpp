@@ -98,6 +98,8 @@ const StringRule kStrings[] = {
     {IDS_FILES_LEFT, "dsds", 255, InMif},         {IDS_REGISTRY_LEFT, "s", 255, InMif},
     {IDS_SERVICE_NOT_RESTARTED, "sd", 255, InMif}, {IDS_MORE_PROBLEMS, "d", 47, InMif},
     {IDS_SHORTCUT_LEFT, "s", 255, InMif},         {IDS_REMOVAL_NOT_REGISTERED, "d", 255, InMif},
+    {IDS_DIRECTORY_LEFT, "sd", 255, InMif},       {IDS_SERVICE_REFUSED_STOP, "sd", 255, InMif},
+    {IDS_DIRECTORY_NOT_SAFE, "ss", 255, InMif},
 };
 
 TEST(StringTable, EveryTextExistsWithinItsBuffer)

@@ -116,12 +116,16 @@ std::string KeySnapshot(const std::string &keyPath)
     return text;
 }
 
-std::string DirectorySnapshot(const std::string &directory, const std::string &except)
+std::string DirectorySnapshot(const std::string &directory, const std::vector<std::string> &except)
 {
     std::string text;
-    for (const std::string &name : FilesIn(directory))
-        if (lstrcmpiA(name.c_str(), except.c_str()) != 0)
+    for (const std::string &name : FilesIn(directory)) {
+        bool skipped = false;
+        for (const std::string &other : except)
+            skipped = skipped || lstrcmpiA(name.c_str(), other.c_str()) == 0;
+        if (!skipped)
             text += name + ":" + robot::ReadWholeFile(directory + "\\" + name) + "\n";
+    }
     return text;
 }
 

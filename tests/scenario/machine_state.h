@@ -40,7 +40,7 @@ bool RestartWithStopBehaviour(const std::string &name, DWORD behaviour);
 // Every value below a key of HKLM (or every file of a directory, with its
 // contents) as one text, to compare a state before and after a run.
 std::string KeySnapshot(const std::string &keyPath);
-std::string DirectorySnapshot(const std::string &directory, const std::string &except = "");
+std::string DirectorySnapshot(const std::string &directory, const std::vector<std::string> &except = {});
 
 RegistryValue ReadValue(const std::string &keyPath, const std::string &name);
 bool KeyExists(const std::string &keyPath);

@@ -240,7 +240,7 @@ TEST_F(ProgramsAndFeatures, RemovalCommandWorksAfterTheDistributionIsGone)
     InstallFromACopyOfTheDistribution();
     AddOtherAgent();
     std::string otherKey = machine::KeySnapshot(OtherAgentKey);
-    std::string otherFiles = machine::DirectorySnapshot("D:\\OTHER", "kvasvr.exe");
+    std::string otherFiles = machine::DirectorySnapshot("D:\\OTHER", {"kvasvr.exe", AGENT_LOG_FILE});
     ASSERT_TRUE(DeleteTheDistribution());
 
     PROCESS_INFORMATION uninstaller = {};
@@ -255,7 +255,7 @@ TEST_F(ProgramsAndFeatures, RemovalCommandWorksAfterTheDistributionIsGone)
 
     ExpectNothingOfTheAgentLeft();
     EXPECT_EQ(otherKey, machine::KeySnapshot(OtherAgentKey)) << "another agent's registration";
-    EXPECT_EQ(otherFiles, machine::DirectorySnapshot("D:\\OTHER", "kvasvr.exe")) << "another agent's files";
+    EXPECT_EQ(otherFiles, machine::DirectorySnapshot("D:\\OTHER", {"kvasvr.exe", AGENT_LOG_FILE})) << "another agent's files";
     EXPECT_EQ("D:\\OTHER\\kvasvr.exe", machine::QueryService(RPC_SERVICE_NAME).imagePath)
         << "the services stay for the other agent";
 }
@@ -287,6 +287,29 @@ TEST_F(ProgramsAndFeatures, RemovalFromTheDistributionTakesTheEntryToo)
     InstallFromACopyOfTheDistribution();
     ASSERT_EQ(0u, RunSetup(Distribution, "SMSUNINSTALL"));
     ExpectNothingOfTheAgentLeft();
+}
+
+// Refused as the quiet road is, keeping the entry that can remove it later.
+TEST_F(ProgramsAndFeatures, RemovalOfAnAgentItCannotPlaceKeepsTheEntry)
+{
+    InstallFromACopyOfTheDistribution();
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, machine::ConfigKey, 0, KEY_SET_VALUE, &key));
+    DWORD notAText = 1;
+    RegSetValueExA(key, "dll", 0, REG_DWORD, (const BYTE *)&notAText, sizeof(notAText));
+    RegCloseKey(key);
+
+    PROCESS_INFORMATION uninstaller = {};
+    RunProgram(std::string("uninstaller.exe --remove ") + EntryName, 0, &uninstaller);
+    EXPECT_TRUE(AnswerBoxContaining(LoadText(10090), IDOK)) << "refused, never \"not installed\"";
+    EXPECT_TRUE(AnswerBoxContaining(LoadText(10019).substr(0, 40), IDOK)) << "the end of the run";
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(uninstaller.hProcess, RunLimitMs));
+    CloseHandle(uninstaller.hThread);
+    CloseHandle(uninstaller.hProcess);
+
+    EXPECT_TRUE(robot::FileExists(KeptCopyDirectory() + "\\setup.exe") && machine::KeyExists(machine::UninstallEntryKey));
+    EXPECT_TRUE(robot::FileExists("C:\\DORURE\\dorure60.dll"));
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
 }
 
 }  // namespace

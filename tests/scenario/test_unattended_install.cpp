@@ -143,7 +143,7 @@ TEST_F(UnattendedInstall, DirectoryWithABlankAndItsRemoval)
     RemoveDirectoryTree(dir);
 }
 
-TEST_F(UnattendedInstall, RefusedRegistrationIsReportedAndTheInstallGoesOn)
+TEST_F(UnattendedInstall, RefusedRegistrationFailsTheRunAndTheInstallGoesOn)
 {
     SetEnvironmentVariableA("KSSETUP_FAIL_CODE", "1234");
     ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
@@ -151,7 +151,8 @@ TEST_F(UnattendedInstall, RefusedRegistrationIsReportedAndTheInstallGoesOn)
     GetSystemDirectoryA(system, sizeof(system));
     EXPECT_TRUE(LogHas(LoadText(10075) + ", T=" + system + ",EC=1234"));
     EXPECT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists) << "the install went on";
-    ExpectStatus("Success", "");
+    EXPECT_TRUE(machine::KeyExists(machine::UninstallEntryKey)) << "and can be removed";
+    ExpectStatus("Failed", LoadText(10075) + ", T=" + system + ",EC=1234");
 }
 
 TEST_F(UnattendedInstall, UnusableLoginIsRefusedBeforeAnythingIsInstalled)

@@ -26,18 +26,19 @@ const DWORD RunLimitMs = 60000;
 // A stop is waited for 30 seconds at most; the rest is the run itself.
 const DWORD StopLimitRunMs = 75000;
 
-void SetRegistry(const std::string &keyPath, const char *name, DWORD type, const void *data, DWORD size)
+void SetRegistry(const std::string &keyPath, const char *name, DWORD type, const void *data, DWORD size,
+                 REGSAM view = 0)
 {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
-                                             &key, NULL));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, NULL, 0, KEY_ALL_ACCESS | view,
+                                             NULL, &key, NULL));
     RegSetValueExA(key, name, 0, type, (const BYTE *)data, size);
     RegCloseKey(key);
 }
 
-void SetText(const std::string &keyPath, const char *name, DWORD type, const std::string &text)
+void SetText(const std::string &keyPath, const char *name, DWORD type, const std::string &text, REGSAM view = 0)
 {
-    SetRegistry(keyPath, name, type, text.c_str(), (DWORD)text.size() + 1);
+    SetRegistry(keyPath, name, type, text.c_str(), (DWORD)text.size() + 1, view);
 }
 
 void SetDword(const std::string &keyPath, const char *name, DWORD number)
@@ -51,6 +52,7 @@ public:
     std::string distribution = robot::DistDirectory();
     HANDLE held = INVALID_HANDLE_VALUE;
     SC_HANDLE heldManager = NULL, heldService = NULL;
+    robot::SetupRun beside;
 
     void Install()
     {
@@ -93,8 +95,29 @@ public:
     {
         ASSERT_TRUE(machine::RestartWithStopBehaviour(RPC_SERVICE_NAME, behaviour));
     }
+    // A removal that ends as a power loss would, right after its step N.
+    void RemovalKilledAfter(int step)
+    {
+        SetEnvironmentVariableA("SETUP_STOP_AFTER_STEP", std::to_string(step).c_str());
+        robot::SetupRun run;
+        bool started = robot::StartSetup(run, distribution, "SMSUNINSTALL");
+        DWORD code = robot::WaitForExit(run, RunLimitMs);
+        robot::Finish(run);
+        SetEnvironmentVariableA("SETUP_STOP_AFTER_STEP", NULL);
+        ASSERT_TRUE(started);
+        ASSERT_EQ(3u, code) << "killed after step " << step;
+    }
+    // A run that is still at work when the row's run starts.
+    void RunBeside(const char *arguments)
+    {
+        ASSERT_TRUE(robot::StartSetup(beside, distribution, arguments));
+        Sleep(3000);
+    }
     void Release()
     {
+        if (beside.started)
+            EXPECT_EQ(0u, robot::WaitForExit(beside, StopLimitRunMs)) << "the run beside ends";
+        robot::Finish(beside);
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
         held = INVALID_HANDLE_VALUE;
@@ -128,7 +151,18 @@ void ExpectNothingInstalled()
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
     EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists);
     EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
+    EXPECT_FALSE(machine::KeyExists(machine::UninstallEntryKey));
 }
+
+// Another agent keeps the shared pieces, and the services run as before.
+void ExpectSharedPiecesKept()
+{
+    EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
+    EXPECT_TRUE(robot::FileExists("C:\\DORURE\\KVASVR.EXE"));
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
+}
+
+const std::string PendingRenames = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
 struct OutcomeRow {
     const char *name;
@@ -153,7 +187,91 @@ const std::string LongPassword = "Sesame" + std::string(300, 's');
 // would have 256, one more than its field holds.
 const std::string DeepDirectory = "C:\\deep\\" + std::string(120, 'd') + "\\" + std::string(117, 'e');
 
+// A row's machine: the agent installed, then what the row changes.
+std::function<void(Machine &)> Installed(std::function<void(Machine &)> change = [](Machine &) {})
+{
+    return [change](Machine &m) {
+        ASSERT_NO_FATAL_FAILURE(m.Install());
+        change(m);
+    };
+}
+const auto NoDescription = [] { return std::string(); };
+
+OutcomeRow RemovalKilledAfter(const char *name, int step)
+{
+    return {name, "SMSUNINSTALL", Installed([step](Machine &m) { m.RemovalKilledAfter(step); }), "Success",
+            NoDescription, ExpectNothingInstalled, RunLimitMs};
+}
+
 const OutcomeRow Rows[] = {
+    RemovalKilledAfter("RemovalKilledAfterTheServices", 1),
+    RemovalKilledAfter("RemovalKilledAfterTheProductList", 2),
+    RemovalKilledAfter("RemovalKilledAfterTheStartMenu", 3),
+    RemovalKilledAfter("RemovalKilledAfterTheFiles", 4),
+    RemovalKilledAfter("RemovalKilledAfterTheKeys", 5),
+    {"OtherAgentInTheSameDirectorySpeltOtherwise", "SMSUNINSTALL",
+     Installed([](Machine &m) { m.OtherAgent("c:\\Windows\\..\\dorure\\.\\exagent.dll"); }), "Success", NoDescription,
+     ExpectSharedPiecesKept, RunLimitMs},
+    {"OtherAgentInThe32BitView", "SMSUNINSTALL",
+     Installed([](Machine &) { SetText(OtherAgentKey, "dll", REG_SZ, "C:\\DORURE\\exagent.dll", KEY_WOW64_32KEY); }),
+     "Success", NoDescription,
+     [] {
+         ExpectSharedPiecesKept();
+         HKEY key;
+         EXPECT_EQ(0, RegOpenKeyExA(HKEY_LOCAL_MACHINE, OtherAgentKey, 0, KEY_READ | KEY_WOW64_32KEY, &key));
+         RegCloseKey(key);
+     },
+     RunLimitMs},
+    {"HandOverWithoutTheBroadcastService", "SMSUNINSTALL",
+     Installed([](Machine &m) {
+         m.OtherAgent("D:\\OTHER\\exagent.dll");
+         WriteTextFile("D:\\OTHER\\kvabrd.exe", "the other agent's broadcast program");
+     }),
+     "Success", NoDescription,
+     [] {
+         EXPECT_EQ("D:\\OTHER\\kvasvr.exe", ImagePath(RPC_SERVICE_NAME));
+         EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
+         EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
+     },
+     RunLimitMs},
+    {"LibraryInADirectoryWithoutTheAgent", "SMSUNINSTALL",
+     Installed([](Machine &) {
+         CreateDirectoryA("C:\\KEEP", NULL);
+         SetText(machine::ConfigKey, "dll", REG_SZ, "C:\\KEEP\\dorure60.dll");
+     }),
+     "Failed", [] { return LoadText(10090); }, ExpectNothingRemoved, RunLimitMs},
+    {"WorkFolderOfAKilledCopy", "SMSUNINSTALL",
+     Installed([](Machine &) {
+         CreateDirectoryA("C:\\DORURE\\~stfcopy.tmp", NULL);
+         WriteTextFile("C:\\DORURE\\~stfcopy.tmp\\copy0.tmp", "half a copy");
+     }),
+     "Success", NoDescription, ExpectNothingInstalled, RunLimitMs},
+    {"ForeignFileInTheDirectory", "SMSUNINSTALL",
+     Installed([](Machine &) { WriteTextFile("C:\\DORURE\\notes.txt", "the administrator's"); }), "Failed",
+     [] { return FormatText(10140, "C:\\DORURE", ERROR_DIR_NOT_EMPTY); },
+     [] { EXPECT_TRUE(robot::FileExists("C:\\DORURE\\notes.txt")); }, RunLimitMs},
+    {"SecondRunBesideARunningOne", "SMSINSTALL",
+     Installed([](Machine &m) {
+         m.RestartWithStopBehaviour(4);
+         m.RunBeside("SMSINSTALL");
+     }),
+     "Failed", [] { return FormatText(10089, RPC_SERVICE_NAME, 30); },
+     [] { EXPECT_FALSE(LogHas(LoadText(10009))) << "the running run's log is its own"; }, StopLimitRunMs},
+    {"ServiceThatStaysStopPending", "SMSINSTALL", Installed([](Machine &m) { m.RestartWithStopBehaviour(1); }),
+     "Success", NoDescription,
+     [] { EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000)); },
+     RunLimitMs},
+    {"InstallPathLongerThanTheCopyCanFill", "SMSINSTALL",
+     [](Machine &m) { m.Configuration("C:\\longip", "[Settings]\r\nInstallPath=C:\\" + std::string(234, 'p')); },
+     "Failed", [] { return FormatText(10088, "InstallPath", 236, "C:\\longip\\SETUP.ICF"); }, ExpectNothingInstalled,
+     RunLimitMs},
+    {"HandOffTokenFromTheDistribution", "SMSUNINSTALL HANDOFF=0,0", Installed(), "Success", NoDescription,
+     [] {
+         ExpectNothingInstalled();
+         std::string pending = machine::ReadValue(PendingRenames, "PendingFileRenameOperations").data;
+         EXPECT_EQ(std::string::npos, pending.find(robot::DistDirectory())) << "the distribution stays";
+     },
+     RunLimitMs},
     {"SetupInfMissing", "SMSINSTALL", [](Machine &m) { m.Distribution("C:\\noinf", {"setup.inf"}); },
      "Failed", [] { return FormatText(10085, "C:\\noinf\\"); }, ExpectNothingInstalled, RunLimitMs},
     {"ResourceLibraryMissing", "SMSINSTALL", [](Machine &m) { m.Distribution("C:\\nores", {"HFNTSET.DLL"}); },
@@ -174,7 +292,7 @@ const OutcomeRow Rows[] = {
          m.Install();
          m.RestartWithStopBehaviour(2);
      },
-     "Failed", [] { return FormatText(10089, RPC_SERVICE_NAME, 30); },
+     "Failed", [] { return FormatText(10141, RPC_SERVICE_NAME, 0).substr(0, 40); },
      [] {
          EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::QueryService(RPC_SERVICE_NAME).state);
          EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing is replaced under a running program";
@@ -315,6 +433,13 @@ protected:
     {
         machine::CleanMachine();
         RemoveDirectoryTree(OtherDirectory);
+        RemoveDirectoryTree("C:\\KEEP");
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, machine::UninstallEntryKey);
+        HKEY software;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &software) == 0) {
+            RegDeleteTreeA(software, "Tamarack");
+            RegCloseKey(software);
+        }
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(Services) + "KvaRpcService\\Parameters").c_str());
     }
     // No quiet run may wait for anybody: a window left open names the fault.
@@ -340,8 +465,9 @@ TEST_P(UnattendedOutcome, StatusIsTrueAndOthersKeepTheirs)
     const OutcomeRow &row = GetParam();
     ASSERT_NO_FATAL_FAILURE(row.prepare(machine_));
     std::string otherKey = machine::KeySnapshot(OtherAgentKey);
-    // A hand-over may bring the services' program; nothing else changes there.
-    std::string otherFiles = machine::DirectorySnapshot(OtherDirectory, "kvasvr.exe");
+    // A hand-over may bring the services' program, which logs there as it
+    // runs; nothing else changes there.
+    std::string otherFiles = machine::DirectorySnapshot(OtherDirectory, {"kvasvr.exe", AGENT_LOG_FILE});
 
     ASSERT_NO_FATAL_FAILURE(RunToItsEnd(row));
 
@@ -357,7 +483,8 @@ TEST_P(UnattendedOutcome, StatusIsTrueAndOthersKeepTheirs)
                                                   << description << "\"";
     EXPECT_LE(description.size(), 255u) << "the description attribute is a STRING(255)";
     EXPECT_EQ(otherKey, machine::KeySnapshot(OtherAgentKey)) << "another agent's registration";
-    EXPECT_EQ(otherFiles, machine::DirectorySnapshot(OtherDirectory, "kvasvr.exe")) << "another agent's files";
+    EXPECT_EQ(otherFiles, machine::DirectorySnapshot(OtherDirectory, {"kvasvr.exe", AGENT_LOG_FILE}))
+        << "another agent's files";
     row.expectAfter();
 }
 

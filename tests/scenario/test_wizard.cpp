@@ -212,7 +212,7 @@ TEST_F(Wizard, ServiceThatWillNotStopKeepsTheWelcomePage)
     ASSERT_TRUE(Click(welcome, IDC_NEXT));
     ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDYES));
     char refused[1024];
-    snprintf(refused, sizeof(refused), LoadText(10089).c_str(), RPC_SERVICE_NAME, 30);
+    snprintf(refused, sizeof(refused), LoadText(10141).c_str(), RPC_SERVICE_NAME, ERROR_INVALID_SERVICE_CONTROL);
     ASSERT_TRUE(AnswerBox(run_, refused, IDOK));
     ExpectStillOn(welcome);
     EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing was changed";
@@ -328,7 +328,7 @@ TEST_F(Wizard, OverlongDirectoryIsRefused)
     ASSERT_TRUE(Type(page, IDC_DEST_DIR, "C:\\" + std::string(300, 'D')));
     ASSERT_TRUE(Click(page, IDC_NEXT));
     char expected[512];
-    snprintf(expected, sizeof(expected), LoadText(10083).c_str(), 241);
+    snprintf(expected, sizeof(expected), LoadText(10083).c_str(), 236);
     ASSERT_TRUE(AnswerBox(run_, expected, IDOK));
     EXPECT_EQ("C:\\DORURE\\", robot::ControlText(page, IDC_DEST_DIR));
 }

@@ -133,6 +133,8 @@ const DirectoryRow DirectoryRows[] = {
     {"NewInAnExistingParent", "C:\\agentsec\\AGENT", {"C:\\agentsec"}, 0, {"C:\\agentsec\\AGENT"},
      "Setup created it:"},
     {"Existing", "C:\\agentsec\\AGENT\\", {"C:\\agentsec", "C:\\agentsec\\AGENT"}, 0, {},
+     "It existed already, empty or with the agent's files only"},
+    {"ExistingWithOtherFiles", "C:\\agentsec\\", {"C:\\agentsec", "*C:\\agentsec\\notes.txt"}, 0, {},
      "It existed already and keeps its access"},
     {"FileInTheWay", "C:\\agentsec\\AGENT\\", {"*C:\\agentsec"}, ERROR_ALREADY_EXISTS, {"C:\\agentsec"}, NULL},
 };
@@ -225,8 +227,11 @@ BOOL WINAPI AnswerFileSecurity(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTO
 }
 
 // A self-relative descriptor as the system answers; no grants: no list at all.
-std::vector<BYTE> ListOf(const std::vector<Grant> &grants)
+std::vector<BYTE> ListOf(const std::vector<Grant> &grants, WELL_KNOWN_SID_TYPE owner = WinNullSid)
 {
+    BYTE ownerSid[SECURITY_MAX_SID_SIZE];
+    DWORD ownerSize = sizeof(ownerSid);
+    CreateWellKnownSid(owner, NULL, ownerSid, &ownerSize);
     BYTE aclBuffer[1024];
     PACL acl = (PACL)aclBuffer;
     InitializeAcl(acl, sizeof(aclBuffer), ACL_REVISION);
@@ -239,6 +244,8 @@ std::vector<BYTE> ListOf(const std::vector<Grant> &grants)
     SECURITY_DESCRIPTOR absolute;
     InitializeSecurityDescriptor(&absolute, SECURITY_DESCRIPTOR_REVISION);
     SetSecurityDescriptorDacl(&absolute, TRUE, grants.empty() ? NULL : acl, FALSE);
+    if (owner != WinNullSid)
+        SetSecurityDescriptorOwner(&absolute, ownerSid, FALSE);
     std::vector<BYTE> relative(2048);
     DWORD size = (DWORD)relative.size();
     MakeSelfRelativeSD(&absolute, relative.data(), &size);
@@ -252,6 +259,7 @@ TEST(ExistingDirectoryAccess, NamesWhoElseMayChangeFiles)
     const struct {
         std::vector<Grant> grants;
         const char *names;
+        WELL_KNOWN_SID_TYPE owner;
     } rows[] = {
         {{{WinBuiltinAdministratorsSid, FILE_ALL_ACCESS, 3}, {WinLocalSystemSid, FILE_ALL_ACCESS, 3},
           {WinBuiltinUsersSid, readAndRun, 3}},
@@ -263,11 +271,15 @@ TEST(ExistingDirectoryAccess, NamesWhoElseMayChangeFiles)
         {{{WinBuiltinUsersSid, GENERIC_WRITE, INHERIT_ONLY_ACE | OBJECT_INHERIT_ACE}, {WinWorldSid, DELETE, 0}},
          "Users, Everyone"},
         {{}, "Everyone"},
+        // An owner may always rewrite the list.
+        {{{WinBuiltinAdministratorsSid, FILE_ALL_ACCESS, 0}}, "Users", WinBuiltinUsersSid},
+        {{{WinLocalSystemSid, FILE_ALL_ACCESS, 0}}, "", WinBuiltinAdministratorsSid},
+        {{}, "Authenticated Users, Everyone", WinAuthenticatedUserSid},
     };
     ImportHook hook("ADVAPI32.dll", "GetFileSecurityA", (void *)AnswerFileSecurity);
     ASSERT_TRUE(hook.Installed());
     for (const auto &row : rows) {
-        g_answeredList = ListOf(row.grants);
+        g_answeredList = ListOf(row.grants, row.owner);
         char names[160] = "unchanged";
         EXPECT_TRUE(DescribeOtherWriters("C:\\", names, sizeof(names)));
         EXPECT_STREQ(row.names, names);

@@ -71,4 +71,26 @@ TEST(TrailingBackslashDbcs, SingleByteCodePageSeesABackslash)
     EXPECT_TRUE(EndsInBackslash(path));
 }
 
+// One directory, however it is spelt.
+TEST(SameDirectory, IsWhatTheDirectoryIsNotItsText)
+{
+    ASSERT_TRUE(CreateDirectoryA("C:\\LongAgentDirectory", NULL) || GetLastError() == ERROR_ALREADY_EXISTS);
+    char shortName[MAX_PATH];
+    ASSERT_NE(0u, GetShortPathNameA("C:\\LongAgentDirectory", shortName, sizeof(shortName)));
+    ASSERT_STRCASENE("C:\\LongAgentDirectory", shortName);
+    const struct {
+        const char *other;
+        bool same;
+    } rows[] = {
+        {shortName, true},          {"c:\\longagentdirectory", true},           {"C:\\LongAgentDirectory\\", true},
+        {"C:\\Windows\\..\\LongAgentDirectory", true}, {"C:\\LongAgentDirectory\\.\\sub\\..", true},
+        {"C:\\LongAgentDirectory2", false}, {"C:\\", false}, {"", false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(row.same, IsSameDirectory("C:\\LongAgentDirectory", row.other)) << row.other;
+    EXPECT_TRUE(IsSameDirectory("C:\\NotThere\\", "c:\\notthere")) << "text alone, for what is not there";
+    EXPECT_TRUE(IsSameDirectory("C:", "C:\\")) << "a drive alone is its root";
+    RemoveDirectoryA("C:\\LongAgentDirectory");
+}
+
 }  // namespace

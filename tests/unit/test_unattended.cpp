@@ -198,7 +198,7 @@ struct ConfigRow {
 
 TEST_F(UnattendedConfig, ValuesAreTakenWholeOrRefused)
 {
-    const std::string longest(241 - 3, 'P'), longer(242 - 3, 'P');
+    const std::string longest(236 - 3, 'P'), longer(237 - 3, 'P');
     const ConfigRow rows[] = {
         {"a path that only begins with the sentinel", "InstallPath=C:\\cucumber\r\n", "C:\\cucumber\\", ""},
         {"a drive's root", "InstallPath=D:\\\r\n", "D:\\", ""},
@@ -212,7 +212,7 @@ TEST_F(UnattendedConfig, ValuesAreTakenWholeOrRefused)
         {"a removable drive", "InstallPath=E:\\AGENT\r\n", NULL, Format(10087, "E:\\AGENT")},
         {"a network drive", "InstallPath=N:\\AGENT\r\n", NULL, Format(10087, "N:\\AGENT")},
         {"no such drive", "InstallPath=Q:\\AGENT\r\n", NULL, Format(10087, "Q:\\AGENT")},
-        {"a path too long to be read back", "InstallPath=C:\\" + longer + "\r\n", NULL, Format(10088, "InstallPath", 241)},
+        {"a path too long for the copy", "InstallPath=C:\\" + longer + "\r\n", NULL, Format(10088, "InstallPath", 236)},
         {"a login longer than its field",
          "InstallPath=C:\\DORURE\r\n[SQL Account Info]\r\nID=" + std::string(256, 'L') + "\r\n", NULL,
          Format(10088, "ID", 255)},
