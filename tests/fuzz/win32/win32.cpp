@@ -207,6 +207,11 @@ int lstrcmpiA(LPCSTR a, LPCSTR b)
     return strcasecmp(a, b);
 }
 
+int lstrcmpA(LPCSTR a, LPCSTR b)
+{
+    return strcmp(a, b);
+}
+
 int wvnsprintfA(LPSTR buffer, int size, LPCSTR format, va_list args)
 {
     if (size <= 0)
@@ -257,6 +262,26 @@ BOOL CloseHandle(HANDLE handle)
     return TRUE;
 }
 
+HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCSTR)
+{
+    return NULL;
+}
+
+HANDLE FindFirstFileA(LPCSTR, WIN32_FIND_DATAA *)
+{
+    fuzz::Fail("a directory listed");
+}
+
+BOOL FindNextFileA(HANDLE, WIN32_FIND_DATAA *)
+{
+    fuzz::Fail("a directory listed");
+}
+
+BOOL FindClose(HANDLE)
+{
+    return TRUE;
+}
+
 DWORD FormatMessageA(DWORD, const void *, DWORD, DWORD, LPSTR, DWORD, va_list *)
 {
     return 0;
@@ -290,6 +315,14 @@ LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE *data, 
         return ERROR_FILE_NOT_FOUND;
     (*values)[Upper(name ? name : "")] = Value{type, std::string((const char *)data, size)};
     return ERROR_SUCCESS;
+}
+
+LONG RegDeleteValueA(HKEY key, LPCSTR name)
+{
+    std::map<std::string, Value> *values = KeyOf(key);
+    if (!values)
+        return ERROR_FILE_NOT_FOUND;
+    return values->erase(Upper(name ? name : "")) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
 LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)

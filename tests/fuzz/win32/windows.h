@@ -71,6 +71,11 @@ typedef union {
     int64_t QuadPart;
 } LARGE_INTEGER;
 
+typedef struct {
+    DWORD dwFileAttributes;
+    CHAR cFileName[MAX_PATH];
+} WIN32_FIND_DATAA;
+
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 #define HKEY_LOCAL_MACHINE ((HKEY)(uintptr_t)0x80000002u)
 
@@ -84,6 +89,7 @@ typedef union {
 #define FILE_SHARE_READ 1
 #define OPEN_EXISTING 3
 #define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000u
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x200
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x1000
 
@@ -117,6 +123,7 @@ LPSTR lstrcpyA(LPSTR destination, LPCSTR source);
 LPSTR lstrcpynA(LPSTR destination, LPCSTR source, int size);
 LPSTR lstrcatA(LPSTR destination, LPCSTR source);
 int lstrcmpiA(LPCSTR a, LPCSTR b);
+int lstrcmpA(LPCSTR a, LPCSTR b);
 
 /* The one file of the run (see FuzzSetFile). */
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
@@ -124,6 +131,11 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER *size);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, void *overlapped);
 BOOL CloseHandle(HANDLE handle);
+/* No events and no directory listings: the fuzzed code needs none. */
+HANDLE CreateEventA(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState, LPCSTR name);
+HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA *found);
+BOOL FindNextFileA(HANDLE search, WIN32_FIND_DATAA *found);
+BOOL FindClose(HANDLE search);
 DWORD FormatMessageA(DWORD flags, const void *source, DWORD id, DWORD language, LPSTR buffer, DWORD size,
                      va_list *args);
 
@@ -131,6 +143,7 @@ LONG RegCreateKeyExA(HKEY root, LPCSTR path, DWORD reserved, LPSTR keyClass, DWO
                      LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition);
 LONG RegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY key);
 LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size);
+LONG RegDeleteValueA(HKEY key, LPCSTR name);
 LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
 LONG RegCloseKey(HKEY key);
 
