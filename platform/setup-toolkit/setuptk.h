@@ -146,6 +146,14 @@ TK_INS LONGLONG WINAPI LcbGetCopyListSize(void);
 /* Copies the list with the progress gauge: 0 done, 48 the user quit,
  * otherwise the Win32 error of the first file that failed. */
 TK_INS int WINAPI GrcCopyFilesInCopyList(HINSTANCE instance);
+/* TRUE: a copy keeps the earlier versions it replaces (and its journal) in
+ * each destination's work folder until FCommitCopy or FRollBackCopy; FALSE
+ * (the default): a copy is final when it ends. */
+TK_INS VOID WINAPI SetCopyKeepsEarlierVersions(BOOL keep);
+/* Makes the copy into a directory final, or gives the directory back as it
+ * was before it; both also finish what a stopped program left there. */
+TK_INS BOOL WINAPI FCommitCopy(LPCSTR directory);
+TK_INS BOOL WINAPI FRollBackCopy(LPCSTR directory);
 /* Where the progress gauge appears (screen coordinates of its corner). */
 TK_INS VOID WINAPI ProSetPos(int x, int y);
 

@@ -5,6 +5,7 @@
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/programs_and_features/programs_and_features.h"
+#include "setup/rollback/rollback.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 #include "setup/unattended/unattended.h"
@@ -66,6 +67,7 @@ static void RequireAgentDirectory(void)
     if (error == 0)
         return;
     LogSetupMessage("Setup could not create the directory %s (Windows error %d).", SetupState.InstallDir, error);
+    NoteInstallError(error);
     FatalSetupError(1024);
 }
 
@@ -82,6 +84,17 @@ static BOOL AgentServiceExists(void)
     return exists;
 }
 
+// A run that failed at any step gives the machine back as it was.
+static void EndInstall(void)
+{
+    if (!RunHasFailed()) {
+        EndInstallRecord();
+        return;
+    }
+    GiveMachineBack();
+    AppendRollbackNote(SetupState.RunFailure, sizeof(SetupState.RunFailure));
+}
+
 void InstallAgent(void)
 {
     RefuseUnusableCredentials();
@@ -91,33 +104,45 @@ void InstallAgent(void)
     if (systemLength >= sizeof(systemDirectory))
         systemLength = 0;
 
+    // The wizard's road: its services are stopped with their replacement.
+    if (!InstallRecordActive()) {
+        BeginInstallRecord();
+        PassInstallStep(StepServicesStopped);
+    }
     PrepareCopyList();
     SetCopyMode((int)(SetupState.RunFlags & RF_COPYFILES));
     RequireAgentDirectory();
+    PassInstallStep(StepDirectoryMade);
     CopyFilesInCopyList();
+    PassInstallStep(StepFilesCopied);
 
     HCURSOR cursor = HShowWaitCursor();
     WriteAgentConfiguration();
+    PassInstallStep(StepConfigurationWritten);
     RegisterAgent(systemDirectory, systemLength);
+    PassInstallStep(StepProductRegistered);
     CreateProgramManagerEntries();
+    PassInstallStep(StepShortcutMade);
     SetActiveWindow(SetupState.CurrentPage);
     UpdateWindow(SetupState.FrameWindow);
     UpdateWindow(SetupState.CurrentPage);
     RestoreCursor(cursor);
 
     ReplaceAgentServices();
+    PassInstallStep(StepServicesReplaced);
     // An older service of the same name may still be there: only the one just
     // made is offered.
     if (SetupState.AgentServiceCreated && AgentServiceExists())
         OfferAgentStart();
-    // The services stopped at the start are replaced now; a failed run gives
-    // back what it can.
+    PassInstallStep(StepServiceStarted);
+    // The services stopped at the start are replaced now.
     if (!RunHasFailed())
         SetupState.StoppedServices = 0;
-    // Only a working agent is offered for removal in Programs and Features;
-    // a failed reinstall keeps the entry of the earlier one.
+    // Only a working agent is offered for removal in Programs and Features.
     if (!RunHasFailed())
         RegisterForRemoval();
+    PassInstallStep(StepEntryWritten);
+    EndInstall();
 
     cursor = HShowWaitCursor();
     SetActiveWindow(SetupState.FrameWindow);

@@ -3,6 +3,7 @@
 #include "resources/resource_ids.h"
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
+#include "setup/rollback/rollback.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
 #include "setup/unattended/unattended.h"
@@ -20,13 +21,20 @@ void FatalSetupError(int id)
         EndSetupProcess();
     SetupState.FatalErrorActive = 1;
 
-    // A failed run gives back the services it stopped before it says so.
+    // A failed install gives the machine back as it was before it says so;
+    // any other failed run, the services it stopped.
+    if (InstallRecordActive())
+        GiveMachineBack();
     if (SetupState.StoppedServices)
         RestartStoppedAgentServices();
-    LoadSetupString(IDS_FATAL_ERROR, SetupState.Scratch, 512);
+    char description[255];
+    bool givenBack = DescribeGivenBackInstall((UINT)id, description, sizeof(description));
+    if (givenBack)
+        lstrcpynA(SetupState.Scratch, description, 512);
+    else
+        LoadSetupString(IDS_FATAL_ERROR, SetupState.Scratch, 512);
     if (SetupState.RunFlags & RF_SMS) {
-        char description[255];
-        if (LoadSetupString((UINT)id, description, sizeof(description)) == 0)
+        if (!givenBack && LoadSetupString((UINT)id, description, sizeof(description)) == 0)
             lstrcpynA(description, SetupState.Scratch, sizeof(description));
         AppendMifStatus(0, description);
     }

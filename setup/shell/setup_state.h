@@ -136,6 +136,12 @@ struct SetupStateRecord {
 
     /* Removal */
     char ServiceDirectory[256];
+
+    /* Install record: what a failed install says of the machine given back
+     * (empty when nothing was given back). */
+    char RollbackNote[160];
+    /* A restart completes this run: a file in use is replaced then. */
+    int RestartNeeded;
 };
 
 extern SetupStateRecord SetupState;

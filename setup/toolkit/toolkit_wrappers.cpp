@@ -2,6 +2,7 @@
 
 #include "platform/setup-toolkit/setuptk.h"
 #include "setup/messages/messages.h"
+#include "setup/rollback/rollback.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 
@@ -105,6 +106,8 @@ void CreateProgManItem(LPCSTR group, LPCSTR text, LPCSTR command, LPCSTR extra, 
 void CopyFilesInCopyList(void)
 {
     int result = GrcCopyFilesInCopyList(HinstFrame());
+    if (result > 0 && result != 48)
+        NoteInstallError((DWORD)result);
     if (result == 48)
         FatalSetupError(1025);
     if (result > 0)

@@ -172,7 +172,7 @@ TEST_F(UnattendedInstall, UnwritableDestinationFailsClearly)
     WriteTextFile("C:\\blockfile", "not a directory");
     WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=C:\\blockfile\\AGENT\\\r\n");
     ASSERT_EQ(0u, RunSetup("SMSINSTALL", dir));
-    ExpectStatus("Failed", LoadText(1024));
+    ExpectStatus("Failed", InstallFailedText(10176, ERROR_ALREADY_EXISTS, 10171));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "nothing configured after a failed copy";
     DeleteFileA("C:\\blockfile");
 }
@@ -191,7 +191,7 @@ TEST_F(UnattendedInstall, FullDiskDuringTheCopyFailsClearly)
     DWORD exitCode = RunSetup("SMSINSTALL", dir);
     DeleteFileA("F:\\filler");
     ASSERT_EQ(0u, exitCode);
-    ExpectStatus("Failed", LoadText(1024));
+    ExpectStatus("Failed", InstallFailedText(10177, ERROR_DISK_FULL, 10171));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
     machine::CleanMachine("F:\\AGENT");
 }

@@ -326,7 +326,7 @@ TEST_F(CopyFiles, ACopyThatCannotBePutInPlaceEndsTheCopyThere)
     CloseHandle(hold);
 
     std::string log = Log();
-    EXPECT_EQ(ERROR_ACCESS_DENIED, result) << log;
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, result) << log;
     EXPECT_NE(std::string::npos, log.find("Cannot replace " + old + ": ")) << log;
     EXPECT_EQ("the earlier version", ReadAll(old));
     EXPECT_EQ(static_cast<size_t>(held + 1), FilesIn(dest_).size()) << "files 0 to 11 and the earlier version of 12";

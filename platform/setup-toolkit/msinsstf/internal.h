@@ -74,11 +74,33 @@ typedef bool (*CopyProgressRoutine)(void* context, unsigned long long done);
 // failure no temporary is left.
 DWORD WriteTemporary(const std::string& source, const std::string& temporary, std::vector<char>* buffer,
                      CopyProgressRoutine progress, void* context, HANDLE* written);
-// Renames a written temporary over final and closes it; when it cannot, the
-// temporary is deleted and final left as it was.
-DWORD PlaceTemporary(HANDLE written, const std::string& temporary, const std::string& final);
+// Moves the earlier version of final aside (journal), renames a written
+// temporary to final and closes it; when it cannot, the temporary is deleted
+// and final left as it was.
+struct CopyJournal;
+DWORD PlaceTemporary(HANDLE written, const std::string& temporary, const std::string& final, CopyJournal* journal,
+                     const CopyItem& item);
 // Closes and deletes a written temporary that is not to be placed.
 void DiscardWrittenTemporary(HANDLE written, const std::string& temporary);
+
+// ---- copy_journal.cpp --------------------------------------------------
+// The work folder of a destination directory ("~stfcopy.tmp", no trailing
+// backslash); dest ends in one.
+std::string CopyWorkFolder(const std::string& dest);
+// Starts the journal of a destination whose work folder exists, noting the
+// names already there; NULL with *error when it cannot be written.
+CopyJournal* OpenCopyJournal(const std::string& dest, DWORD* error);
+void CloseCopyJournal(CopyJournal* journal);
+// Notes the change, then moves an earlier version of the name aside.
+DWORD KeepEarlierVersion(CopyJournal* journal, const std::string& name, const std::string& upper, bool* kept);
+// Puts the version just kept aside back in place.
+void ReturnEarlierVersion(CopyJournal* journal, const std::string& name);
+bool HasCopyJournal(const std::string& dest);
+// Makes a copy final (the journal goes first, then what was kept aside and
+// the work folder), or undoes it from its journal; both work from the disk
+// alone, after a stopped program too.
+bool CommitCopyJournal(const std::string& dest);
+bool RollBackCopyJournal(const std::string& dest);
 
 // ---- copy_placer.cpp ----------------------------------------------------
 // Puts written temporaries in place on a thread of its own, in the order
@@ -86,7 +108,8 @@ void DiscardWrittenTemporary(HANDLE written, const std::string& temporary);
 struct CopyPlacer;
 CopyPlacer* StartCopyPlacer();
 // Hands over a written temporary; the placer owns it from then on.
-void PlaceLater(CopyPlacer* placer, HANDLE written, const std::string& temporary, const std::string& final);
+void PlaceLater(CopyPlacer* placer, HANDLE written, const std::string& temporary, const std::string& final,
+                CopyJournal* journal, const CopyItem* item);
 // Waits until fewer than count temporaries wait to be placed; answers the
 // first placing error so far, or 0.
 DWORD WaitForPlacer(CopyPlacer* placer, size_t count);
