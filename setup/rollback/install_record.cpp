@@ -167,6 +167,7 @@ static void FinishStoppedRun(void)
 void BeginInstallRecord(void)
 {
     FinishStoppedRun();
+    PassInstallStep(StepEarlierRunFinished);
     HKEY record = OpenInstallRecord(true);
     if (!record) {
         LogSetupMessage("Setup cannot note the machine before the install (Windows error %lu).", GetLastError());
@@ -243,9 +244,9 @@ void AppendRollbackNote(LPSTR text, int size)
 
 // What the run was doing after each step, indexed by the step last done.
 static const UINT kNextStepText[] = {
-    IDS_STEP_STOP_SERVICES, IDS_STEP_STOP_SERVICES, IDS_STEP_DIRECTORY, IDS_STEP_COPY,
-    IDS_STEP_CONFIGURATION, IDS_STEP_PRODUCT,       IDS_STEP_SHORTCUT,  IDS_STEP_SERVICES,
-    IDS_STEP_START,         IDS_STEP_ENTRY,         IDS_STEP_ENTRY,     IDS_STEP_ENTRY,
+    IDS_STEP_STOP_SERVICES, IDS_STEP_STOP_SERVICES, IDS_STEP_STOP_SERVICES, IDS_STEP_DIRECTORY,
+    IDS_STEP_COPY,          IDS_STEP_CONFIGURATION, IDS_STEP_PRODUCT,       IDS_STEP_SHORTCUT,
+    IDS_STEP_SERVICES,      IDS_STEP_START,         IDS_STEP_ENTRY,         IDS_STEP_ENTRY,
 };
 
 void NoteInstallError(DWORD error)
@@ -286,16 +287,19 @@ bool DescribeGivenBackInstall(UINT id, LPSTR text, int size)
     return true;
 }
 
+static int StepFromEnvironment(LPCSTR name)
+{
+    char text[16] = "";
+    GetEnvironmentVariableA(name, text, sizeof(text));
+    return atoi(text);
+}
+
 void PassInstallStep(InstallStep step)
 {
     g_lastStep = step;
     g_error = 0;
-    static int stopAfter = -1;
-    if (stopAfter < 0) {
-        char text[16] = "";
-        GetEnvironmentVariableA("SETUP_STOP_AFTER_STEP", text, sizeof(text));
-        stopAfter = atoi(text);
-    }
-    if (stopAfter == step)
+    if (StepFromEnvironment("SETUP_STOP_AFTER_STEP") == step)
         TerminateProcess(GetCurrentProcess(), 99);
+    if (StepFromEnvironment("SETUP_FAIL_AFTER_STEP") == step)
+        FatalSetupError(IDS_GENERAL_FAILURE);
 }

@@ -25,7 +25,8 @@ void AppendRollbackNote(LPSTR text, int size);
 
 /* The steps of an install, in order. */
 enum InstallStep {
-    StepRecorded = 1,
+    StepEarlierRunFinished = 1,
+    StepRecorded,
     StepServicesStopped,
     StepDirectoryMade,
     StepFilesCopied,
@@ -37,8 +38,9 @@ enum InstallStep {
     StepEntryWritten,
     StepSucceeded
 };
-/* Marks a step done. A test's stop: the process ends at once after the step
- * the environment names (SETUP_STOP_AFTER_STEP). */
+/* Marks a step done. For tests, the environment may name a step after which
+ * the process ends at once (SETUP_STOP_AFTER_STEP) or the run fails
+ * (SETUP_FAIL_AFTER_STEP). */
 void PassInstallStep(InstallStep step);
 /* The system's error behind the step that is failing, for its outcome. */
 void NoteInstallError(DWORD error);

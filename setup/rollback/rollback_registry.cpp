@@ -157,8 +157,15 @@ void RecordFileBytes(HKEY record, LPCSTR name, LPCSTR path)
                 (size == 0 || (ReadFile(file, bytes.data(), size, &got, NULL) && got == size));
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
-    if (read)
+    if (read) {
         WriteRecordBytes(record, dataName, bytes);
+        WIN32_FILE_ATTRIBUTE_DATA facts;
+        std::vector<BYTE> time(sizeof(FILETIME));
+        if (GetFileAttributesExA(path, GetFileExInfoStandard, &facts))
+            CopyMemory(time.data(), &facts.ftLastWriteTime, sizeof(FILETIME));
+        NameWith(name, "time", dataName, sizeof(dataName));
+        WriteRecordBytes(record, dataName, time);
+    }
     WriteRecordNumber(record, name, read ? 1 : 0);
 }
 
@@ -178,5 +185,9 @@ void RestoreFileBytes(HKEY record, LPCSTR name, LPCSTR path)
     DWORD written = 0;
     if (!bytes.empty())
         WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    NameWith(name, "time", dataName, sizeof(dataName));
+    std::vector<BYTE> time = ReadRecordBytes(record, dataName);
+    if (time.size() == sizeof(FILETIME))
+        SetFileTime(file, NULL, NULL, (const FILETIME *)time.data());
     CloseHandle(file);
 }

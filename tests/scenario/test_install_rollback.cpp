@@ -1,0 +1,127 @@
+/*
+ * A failed or stopped install leaves either the machine as it was or the new
+ * agent whole: one row per step after which the run fails or is killed, on
+ * a machine with an earlier agent (a changed file, a site's own value) or a
+ * fresh one. Every row compares the whole machine with its state before.
+ */
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scenario/machine_state.h"
+#include "scenario/scenario_support.h"
+#include "product.h"
+
+using namespace scenario;
+
+namespace {
+
+enum How { Fails, Killed };
+// Steps in the order setup takes them: 1 an earlier run finished, 2 noted,
+// 3 services stopped, 4 directory, 5 files, 6 configuration, 7 product,
+// 8 Start menu, 9 services, 10 start, 11 Programs and Features, 12 succeeded.
+const int EarlierRunFinished = 1, Succeeded = 12;
+const DWORD KilledCode = 99;
+
+struct StepRow {
+    const char *name;
+    int step;
+    How how;
+    bool earlierAgent;
+};
+
+void PrintTo(const StepRow &row, std::ostream *os)
+{
+    *os << row.name;
+}
+
+const StepRow Rows[] = {
+    {"FailsAfterNoting", 2, Fails, true},          {"FailsAfterStoppingServices", 3, Fails, true},
+    {"FailsAfterTheDirectory", 4, Fails, true},    {"FailsAfterTheCopy", 5, Fails, true},
+    {"FailsAfterTheConfiguration", 6, Fails, true}, {"FailsAfterTheProduct", 7, Fails, true},
+    {"FailsAfterTheShortcut", 8, Fails, true},     {"FailsAfterTheServices", 9, Fails, true},
+    {"FailsAfterTheStart", 10, Fails, true},       {"FailsAfterTheEntry", 11, Fails, true},
+    {"KilledAfterNoting", 2, Killed, true},        {"KilledAfterStoppingServices", 3, Killed, true},
+    {"KilledAfterTheDirectory", 4, Killed, true},  {"KilledAfterTheCopy", 5, Killed, true},
+    {"KilledAfterTheConfiguration", 6, Killed, true}, {"KilledAfterTheProduct", 7, Killed, true},
+    {"KilledAfterTheShortcut", 8, Killed, true},   {"KilledAfterTheServices", 9, Killed, true},
+    {"KilledAfterTheStart", 10, Killed, true},     {"KilledAfterTheEntry", 11, Killed, true},
+    {"KilledAfterSucceeding", 12, Killed, true},   {"FreshFailsAfterTheCopy", 5, Fails, false},
+    {"FreshFailsAfterTheEntry", 11, Fails, false}, {"FreshKilledAfterTheCopy", 5, Killed, false},
+    {"FreshKilledAfterSucceeding", 12, Killed, false},
+};
+
+class InstallGivesBack : public ::testing::TestWithParam<StepRow> {
+protected:
+    void SetUp() override { machine::CleanMachine(); }
+    void TearDown() override
+    {
+        robot::Finish(run_);
+        machine::CleanMachine();
+    }
+    // An SMS install, stopped or failed after the step the variable names.
+    DWORD Install(const char *variable = nullptr, int step = 0)
+    {
+        if (variable)
+            SetEnvironmentVariableA(variable, std::to_string(step).c_str());
+        robot::Finish(run_);
+        DWORD code = robot::StartSetup(run_, robot::DistDirectory(), "SMSINSTALL") ? robot::WaitForExit(run_, 60000)
+                                                                                     : 0xFFFFFFFF;
+        if (variable)
+            SetEnvironmentVariableA(variable, NULL);
+        return code;
+    }
+    // Version 1 as a site keeps it: a file of its own age and a value of its own.
+    void EarlierAgent()
+    {
+        ASSERT_EQ(0u, Install());
+        ASSERT_EQ((DWORD)SERVICE_RUNNING,
+                  machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
+        WriteTextFile("C:\\DORURE\\DORURE60.WRI", "release notes of version 1");
+        SetFileAttributesA("C:\\DORURE\\DORURE60.WRI", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, machine::ConfigKey, 0, KEY_SET_VALUE, &key));
+        RegSetValueExA(key, "site note", 0, REG_SZ, (const BYTE *)"keep", 5);
+        RegCloseKey(key);
+        ForgetEarlierRuns();
+    }
+    robot::SetupRun run_;
+};
+
+TEST_P(InstallGivesBack, MachineAsItWasOrTheNewAgentWhole)
+{
+    const StepRow &row = GetParam();
+    if (row.earlierAgent) {
+        ASSERT_NO_FATAL_FAILURE(EarlierAgent());
+    }
+    std::string before = machine::AgentMachineSnapshot();
+
+    if (row.how == Fails) {
+        ASSERT_EQ(0u, Install("SETUP_FAIL_AFTER_STEP", row.step));
+        std::vector<std::string> mif = MifLines();
+        ASSERT_EQ(69u, mif.size());
+        EXPECT_EQ("VALUE = \"Failed\"", mif[57]);
+        std::string note = LoadText(row.earlierAgent ? 10170 : 10171) + "\"";
+        EXPECT_EQ(0u, mif[65].find("VALUE = \"" + FormatText(10173, "", "").substr(0, 24))) << mif[65];
+        EXPECT_EQ(mif[65].size() - note.size(), mif[65].rfind(note)) << mif[65];
+    } else {
+        ASSERT_EQ(KilledCode, Install("SETUP_STOP_AFTER_STEP", row.step));
+        // The next run, stopped once it has dealt with the killed one.
+        ASSERT_EQ(KilledCode, Install("SETUP_STOP_AFTER_STEP", EarlierRunFinished));
+    }
+    if (row.step == Succeeded)
+        machine::ExpectInstalledAgent("C:\\DORURE\\", "sa", "");
+    else
+        EXPECT_EQ(before, machine::AgentMachineSnapshot());
+    EXPECT_FALSE(robot::FileExists("C:\\DORURE\\~stfcopy.tmp")) << "nothing set aside is left";
+
+    ASSERT_EQ(0u, Install());
+    machine::ExpectInstalledAgent("C:\\DORURE\\", "sa", "");
+    EXPECT_FALSE(robot::FileExists("C:\\DORURE\\~stfcopy.tmp"));
+    EXPECT_FALSE(machine::KeyExists(INSTALL_RECORD_KEY));
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, InstallGivesBack, ::testing::ValuesIn(Rows),
+                         [](const ::testing::TestParamInfo<StepRow> &info) { return info.param.name; });
+
+}  // namespace
