@@ -154,6 +154,14 @@ TK_INS VOID WINAPI SetCopyKeepsEarlierVersions(BOOL keep);
  * was before it; both also finish what a stopped program left there. */
 TK_INS BOOL WINAPI FCommitCopy(LPCSTR directory);
 TK_INS BOOL WINAPI FRollBackCopy(LPCSTR directory);
+/* TRUE: a file whose earlier version another program holds is placed when
+ * Windows restarts (MoveFileEx), and the copy goes on; FALSE (the default):
+ * such a file fails the copy. Each call starts the list below afresh. */
+TK_INS VOID WINAPI SetCopyPlacesFilesInUseAtRestart(BOOL place);
+/* The files placed at the next restart, by their full paths; a path longer
+ * than size is refused. */
+TK_INS int WINAPI CFilesPlacedAtRestart(void);
+TK_INS BOOL WINAPI FGetFilePlacedAtRestart(int index, LPSTR path, int size);
 /* Where the progress gauge appears (screen coordinates of its corner). */
 TK_INS VOID WINAPI ProSetPos(int x, int y);
 

@@ -113,7 +113,9 @@ void InstallAgent(void)
     SetCopyMode((int)(SetupState.RunFlags & RF_COPYFILES));
     RequireAgentDirectory();
     PassInstallStep(StepDirectoryMade);
+    SetCopyPlacesFilesInUseAtRestart(TRUE);
     CopyFilesInCopyList();
+    NoteFilesPlacedAtRestart();
     PassInstallStep(StepFilesCopied);
 
     HCURSOR cursor = HShowWaitCursor();
@@ -132,7 +134,7 @@ void InstallAgent(void)
     PassInstallStep(StepServicesReplaced);
     // An older service of the same name may still be there: only the one just
     // made is offered.
-    if (SetupState.AgentServiceCreated && AgentServiceExists())
+    if (SetupState.AgentServiceCreated && AgentServiceExists() && !SetupState.RestartNeeded)
         OfferAgentStart();
     PassInstallStep(StepServiceStarted);
     // The services stopped at the start are replaced now.

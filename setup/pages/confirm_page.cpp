@@ -55,6 +55,11 @@ static void InstallFromConfirmPage(HWND page)
     EnableWindow(SetupState.FrameWindow, TRUE);
     InstallAgent();
     LoadSetupString(IDS_INSTALL_DONE, SetupState.Scratch, 256);
+    char restart[256];
+    if (DescribeRestartNeeded(restart, sizeof(restart))) {
+        int length = lstrlenA(SetupState.Scratch);
+        wnsprintfA(SetupState.Scratch + length, SETUP_SCRATCH_SIZE - length, "\n\n%s", restart);
+    }
     ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, SetupState.Scratch);
     CleanupSetup();
     PostQuitMessage(0);

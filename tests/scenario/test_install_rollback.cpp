@@ -121,6 +121,39 @@ TEST_P(InstallGivesBack, MachineAsItWasOrTheNewAgentWhole)
     EXPECT_FALSE(machine::KeyExists(INSTALL_RECORD_KEY));
 }
 
+// The whole road of a file in use: the run succeeds and says a restart
+// completes it, and after the restart the agent is whole in the new version.
+TEST_F(InstallGivesBack, FileInUseIsPlacedWhenWindowsRestarts)
+{
+    ASSERT_NO_FATAL_FAILURE(EarlierAgent());
+    HANDLE held = CreateFileA("C:\\DORURE\\DORURE60.WRI", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    DWORD code = Install();
+    CloseHandle(held);
+    ASSERT_EQ(0u, code);
+    EXPECT_EQ("VALUE = \"" + FormatText(10185, "C:\\DORURE\\DORURE60.WRI") + "\"", MifLines().at(65));
+    EXPECT_EQ("release notes of version 1", robot::ReadWholeFile("C:\\DORURE\\DORURE60.WRI"));
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, machine::QueryService(RPC_SERVICE_NAME).state);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION restart = {};
+    char command[] = "wineboot.exe -r";
+    ASSERT_TRUE(CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &restart));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(restart.hProcess, 60000));
+    CloseHandle(restart.hThread);
+    CloseHandle(restart.hProcess);
+    // A restart of the prefix keeps its service manager: the agent's service
+    // is started as Windows starts an automatic one at boot.
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceA(manager, RPC_SERVICE_NAME, SERVICE_START);
+    EXPECT_TRUE(StartServiceA(service, 0, NULL));
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    machine::ExpectInstalledAgent("C:\\DORURE\\", "sa", "");
+    EXPECT_EQ(std::vector<std::string>(), machine::FilesIn("C:\\DORURE\\~stfcopy.tmp"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Steps, InstallGivesBack, ::testing::ValuesIn(Rows),
                          [](const ::testing::TestParamInfo<StepRow> &info) { return info.param.name; });
 

@@ -196,7 +196,7 @@ TEST_F(UnattendedInstall, FullDiskDuringTheCopyFailsClearly)
     machine::CleanMachine("F:\\AGENT");
 }
 
-TEST_F(UnattendedInstall, LockedDestinationFileFailsClearly)
+TEST_F(UnattendedInstall, LockedDestinationFileIsPlacedAtTheRestart)
 {
     CreateDirectoryA("C:\\DORURE", NULL);
     HANDLE locked = CreateFileA("C:\\DORURE\\dorure60.dll", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
@@ -204,8 +204,9 @@ TEST_F(UnattendedInstall, LockedDestinationFileFailsClearly)
     DWORD exitCode = RunSetup("SMSINSTALL");
     CloseHandle(locked);
     ASSERT_EQ(0u, exitCode);
-    ExpectStatus("Failed", LoadText(1024));
-    EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
+    ExpectStatus("Success", FormatText(10185, "C:\\DORURE\\dorure60.dll"));
+    EXPECT_TRUE(LogHas("C:\\DORURE\\dorure60.dll is in use by another program: Windows puts its new version in "
+                       "place when it restarts."));
 }
 
 TEST_F(UnattendedInstall, ConfigurationFileRunsWriteNoStatusFile)

@@ -207,15 +207,15 @@ const OutcomeRow Rows[] = {
          RemoveDirectoryTree("C:\\deep");
      },
      RunLimitMs},
-    {"FailedReinstallStartsTheServiceAgain", "SMSINSTALL",
+    {"FileInUseIsPlacedAtTheRestart", "SMSINSTALL",
      [](Machine &m) {
          m.Install();
          m.Hold("C:\\DORURE\\dorure60.dll");
      },
-     "Failed", [] { return LoadText(1024); },
+     "Success", [] { return FormatText(10185, "C:\\DORURE\\dorure60.dll"); },
      [] {
-         EXPECT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
-         EXPECT_TRUE(LogHas("Setup started the service KvaRpcService again."));
+         EXPECT_EQ((DWORD)SERVICE_STOPPED, machine::QueryService(RPC_SERVICE_NAME).state) << "no start on mixed files";
+         EXPECT_FALSE(LogHas("Setup started the service KvaRpcService again."));
      },
      RunLimitMs},
     {"ServiceNotCreated", "SMSINSTALL",

@@ -80,12 +80,31 @@ bool RenameByHandle(HANDLE file, const std::string& final)
     return SetFileInformationByHandle(file, FileRenameInfo, &rename, sizeof rename) != FALSE;
 }
 
+// An earlier version another program holds: the new one waits beside it
+// under a name of its own and takes its place when Windows restarts.
+DWORD PlaceAtRestart(HANDLE file, const std::string& final, CopyJournal* journal, const CopyItem& item)
+{
+    std::string pending;
+    DWORD error = NotePlacedAtRestart(journal, item.name, &pending);
+    if (error != 0)
+        return error;
+    if (!RenameByHandle(file, pending))
+        return LastErrorOrFailure();
+    if (!MoveFileExA(pending.c_str(), final.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+        return LastErrorOrFailure();
+    LogLine("%s is in use by another program; its new version takes its place when Windows restarts.",
+            final.c_str());
+    return 0;
+}
+
 // The earlier version goes aside (the journal notes it first) and comes
 // back when the copy cannot take its place; a read-only one moves as well.
 DWORD ReplaceFinal(HANDLE file, const std::string& final, CopyJournal* journal, const CopyItem& item)
 {
     bool kept = false;
     DWORD error = KeepEarlierVersion(journal, item.name, item.upper, &kept);
+    if (error == ERROR_SHARING_VIOLATION && CopyPlacesFilesInUseAtRestart())
+        return PlaceAtRestart(file, final, journal, item);
     if (error != 0)
         return error;
     if (RenameByHandle(file, final))

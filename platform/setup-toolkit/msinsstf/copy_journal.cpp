@@ -5,6 +5,7 @@
 // alone; the journal is deleted first when the copy is made final, so a
 // stop after that point never undoes a finished copy.
 #include "internal.h"
+#include "setuptk.h"
 
 #include <shlwapi.h>
 
@@ -16,6 +17,12 @@
 namespace {
 
 const char kJournal[] = "\\journal";
+// Beside the final name: it must outlast the work folder until the restart.
+const char kPendingPrefix[] = "~new.";
+
+bool g_placeAtRestart = false;
+// Final paths of this process's copies that wait for a restart.
+std::vector<std::string> g_placedAtRestart;
 const char kKeep[] = "\\keep";
 
 std::string KeptName(const std::string& work, unsigned number)
@@ -43,12 +50,15 @@ void EmptyWorkFolder(const std::string& work)
                 continue;
             std::string path = work + "\\" + found.cFileName;
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(path.c_str());
+            // An earlier version still loaded by a program goes at the restart.
+            if (!DeleteFileA(path.c_str()))
+                MoveFileExA(path.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
     SetFileAttributesA(work.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(work.c_str());
+    if (!RemoveDirectoryA(work.c_str()))
+        MoveFileExA(work.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 std::string ReadJournal(const std::string& path)
@@ -70,6 +80,11 @@ bool UndoLine(const std::string& dest, const std::string& work, const std::strin
 {
     unsigned number = 0;
     char name[MAX_PATH];
+    if (line.size() > 2 && line.compare(0, 2, "P ") == 0) {
+        std::string pending = dest + kPendingPrefix + line.substr(2);
+        DeleteFileA(pending.c_str());
+        return true;
+    }
     if (line.size() > 2 && line.compare(0, 2, "N ") == 0) {
         std::string final = dest + line.substr(2);
         SetFileAttributesA(final.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -161,6 +176,44 @@ DWORD KeepEarlierVersion(CopyJournal* journal, const std::string& name, const st
     ++journal->kept;
     *kept = true;
     return 0;
+}
+
+DWORD NotePlacedAtRestart(CopyJournal* journal, const std::string& name, std::string* pending)
+{
+    char line[MAX_PATH + 32];
+    wnsprintfA(line, sizeof line, "P %s\r\n", name.c_str());
+    if (!AppendLine(journal->file, line))
+        return GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+    *pending = journal->dest + kPendingPrefix + name;
+    g_placedAtRestart.push_back(journal->dest + name);
+    return 0;
+}
+
+bool CopyPlacesFilesInUseAtRestart()
+{
+    return g_placeAtRestart;
+}
+
+extern "C" TK_INS VOID WINAPI SetCopyPlacesFilesInUseAtRestart(BOOL place)
+{
+    g_placeAtRestart = place != FALSE;
+    g_placedAtRestart.clear();
+}
+
+extern "C" TK_INS int WINAPI CFilesPlacedAtRestart(void)
+{
+    return static_cast<int>(g_placedAtRestart.size());
+}
+
+extern "C" TK_INS BOOL WINAPI FGetFilePlacedAtRestart(int index, LPSTR path, int size)
+{
+    if (index < 0 || static_cast<size_t>(index) >= g_placedAtRestart.size() || path == NULL || size <= 0)
+        return FALSE;
+    const std::string& final = g_placedAtRestart[index];
+    if (final.size() >= static_cast<size_t>(size))
+        return FALSE;
+    lstrcpynA(path, final.c_str(), size);
+    return TRUE;
 }
 
 void ReturnEarlierVersion(CopyJournal* journal, const std::string& name)

@@ -93,6 +93,9 @@ CopyJournal* OpenCopyJournal(const std::string& dest, DWORD* error);
 void CloseCopyJournal(CopyJournal* journal);
 // Notes the change, then moves an earlier version of the name aside.
 DWORD KeepEarlierVersion(CopyJournal* journal, const std::string& name, const std::string& upper, bool* kept);
+// Notes a new version that waits under *pending for the next restart.
+DWORD NotePlacedAtRestart(CopyJournal* journal, const std::string& name, std::string* pending);
+bool CopyPlacesFilesInUseAtRestart();
 // Puts the version just kept aside back in place.
 void ReturnEarlierVersion(CopyJournal* journal, const std::string& name);
 bool HasCopyJournal(const std::string& dest);
