@@ -148,6 +148,7 @@
 #define IDS_STEP_ENTRY             10183
 #define IDS_REASON_IN_LOG          10184
 #define IDS_RESTART_COMPLETES      10185
+#define IDS_UNATTENDED_NO_SPACE    10186
 
 /* The program's own licence resource (in setup.exe, not in the library). */
 #define IDR_LICENSE                256

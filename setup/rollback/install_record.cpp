@@ -184,7 +184,6 @@ void BeginInstallRecord(void)
     WriteRecordNumber(record, "state", kChanging);
     SetRemovalCopyAside(record);
     RegCloseKey(record);
-    SetCopyKeepsEarlierVersions(TRUE);
     g_active = true;
 }
 

@@ -24,6 +24,7 @@ static void RunUnattendedRoad(void)
         UninstallAgent();
     } else {
         ReadUnattendedConfig();
+        RefuseShortDiskSpace();
         // Noted before the services are stopped: a failure starts them again.
         BeginInstallRecord();
         PassInstallStep(StepRecorded);

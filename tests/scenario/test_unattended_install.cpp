@@ -191,7 +191,12 @@ TEST_F(UnattendedInstall, FullDiskDuringTheCopyFailsClearly)
     DWORD exitCode = RunSetup("SMSINSTALL", dir);
     DeleteFileA("F:\\filler");
     ASSERT_EQ(0u, exitCode);
-    ExpectStatus("Failed", InstallFailedText(10177, ERROR_DISK_FULL, 10171));
+    std::vector<std::string> mif = MifLines();
+    ASSERT_EQ(69u, mif.size());
+    EXPECT_EQ("VALUE = \"Failed\"", mif[57]);
+    std::string refusal = FormatText(10186, 'F', 1UL);
+    EXPECT_EQ(0u, mif[65].find("VALUE = \"" + refusal.substr(0, refusal.find(':') + 1))) << "refused before the copy";
+    EXPECT_FALSE(robot::FileExists("F:\\AGENT"));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
     machine::CleanMachine("F:\\AGENT");
 }

@@ -351,6 +351,11 @@ bool DestinationOf(LPCSTR directory, std::string* dest)
 
 } // namespace
 
+bool CopyKeepsEarlierVersions()
+{
+    return g_keepForRollBack;
+}
+
 extern "C" TK_INS VOID WINAPI SetCopyKeepsEarlierVersions(BOOL keep)
 {
     g_keepForRollBack = keep != FALSE;

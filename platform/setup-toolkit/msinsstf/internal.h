@@ -64,6 +64,8 @@ const std::vector<CopyDirs>& CopyListDirs();
 const std::vector<CopyItem>& CopyListItems();
 void ClearCopyList();
 int CopyMode();
+// The copy keeps earlier versions aside until FCommitCopy (copy.cpp).
+bool CopyKeepsEarlierVersions();
 
 // ---- copy_file.cpp -----------------------------------------------------
 // Told the bytes of the current file copied so far; answers false to stop.
