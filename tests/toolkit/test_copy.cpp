@@ -418,4 +418,49 @@ TEST_F(CopyFiles, GaugeWorksWhenTheProgramReplacedStextByStatic)
     EXPECT_EQ(12u, FilesIn(dest_).size());
 }
 
+// A later entry whose source an earlier entry writes reads the new file,
+// although the placing runs behind the writing.
+TEST_F(CopyFiles, AnEntryWhoseSourceAnEarlierEntryWritesReadsTheNewFile)
+{
+    ASSERT_TRUE(CreateDirectoryA(root_.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA((root_ + "\\nested").c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), NULL));
+    WriteAll(dest_ + "\\" + NameOf(39), "the earlier version");
+    MakeSources(40);
+    std::string second = root_ + "\\second\\";
+    ASSERT_TRUE(FAddSectionFilesToCopyList("Files", (dest_ + "\\").c_str(), second.c_str()));
+    EXPECT_EQ(0, GrcCopyFilesInCopyList(GetModuleHandleA(NULL))) << Log();
+    for (int i = 0; i < count_; ++i)
+        ASSERT_TRUE(ReadAll(second + NameOf(i)) == Contents(i)) << NameOf(i) << " was read before it was placed";
+}
+
+// Kept for the caller: the earlier versions stay aside until the copy is
+// made final, or come back, with new files gone, when it is undone.
+TEST_F(CopyFiles, AKeptCopyIsMadeFinalOrUndoneWhole)
+{
+    ASSERT_TRUE(CreateDirectoryA(root_.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA((root_ + "\\nested").c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), NULL));
+    std::string old = dest_ + "\\" + NameOf(3);
+    WriteAll(old, "the earlier version");
+    const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
+    ASSERT_TRUE(SetFileAttributesA(old.c_str(), attributes));
+    MakeSources(20);
+    SetCopyKeepsEarlierVersions(TRUE);
+    for (BOOL(WINAPI * end)(LPCSTR) : {FRollBackCopy, FCommitCopy}) {
+        ASSERT_EQ(0, GrcCopyFilesInCopyList(GetModuleHandleA(NULL))) << Log();
+        EXPECT_TRUE(ReadAll(old) == Contents(3));
+        EXPECT_TRUE(end(dest_.c_str()));
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\" + kWorkFolder).c_str()));
+        if (end == FRollBackCopy) {
+            EXPECT_EQ(std::vector<std::string>{NameOf(3)}, FilesIn(dest_)) << "new files are gone";
+            EXPECT_EQ("the earlier version", ReadAll(old));
+            EXPECT_EQ(attributes, GetFileAttributesA(old.c_str()));
+        }
+    }
+    SetCopyKeepsEarlierVersions(FALSE);
+    EXPECT_EQ(20u, FilesIn(dest_).size());
+    ExpectNoPartialFiles();
+}
+
 } // namespace
