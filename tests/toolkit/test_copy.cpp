@@ -94,14 +94,26 @@ DWORD WINAPI PressQuitDuringCopy(LPVOID data)
     }
     if (c->gauge == NULL)
         return 1;
-    GetWindowRect(c->gauge, &c->gaugeRect);
     DWORD_PTR got = 0;
     SendMessageTimeoutA(GetDlgItem(c->gauge, IDC_GAUGE_FILE), WM_GETTEXT, sizeof c->fileText,
                         reinterpret_cast<LPARAM>(c->fileText), SMTO_BLOCK, 5000, &got);
-    c->frameEnabledDuringCopy = IsWindowEnabled(c->frame);
-    PostMessageA(GetDlgItem(c->gauge, IDCANCEL), BM_CLICK, 0, 0);
-    c->clicked = true;
-    return 0;
+    // The copy waits while the click is posted, so it cannot end first; a
+    // click posted before its end is honoured.
+    HANDLE copier = OpenThread(THREAD_SUSPEND_RESUME, FALSE, c->copyThread);
+    if (copier != NULL)
+        SuspendThread(copier);
+    bool gaugeUp = IsWindow(c->gauge) != FALSE;
+    if (gaugeUp) {
+        GetWindowRect(c->gauge, &c->gaugeRect);
+        c->frameEnabledDuringCopy = IsWindowEnabled(c->frame);
+        PostMessageA(GetDlgItem(c->gauge, IDCANCEL), BM_CLICK, 0, 0);
+        c->clicked = true;
+    }
+    if (copier != NULL) {
+        ResumeThread(copier);
+        CloseHandle(copier);
+    }
+    return gaugeUp ? 0 : 1;
 }
 
 class CopyFiles : public ::testing::Test {

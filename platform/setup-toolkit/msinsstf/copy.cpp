@@ -72,8 +72,12 @@ void ShowBytes(const CopyRun& run, unsigned long long done)
 bool ShowFileProgress(void* context, unsigned long long done)
 {
     CopyRun* run = static_cast<CopyRun*>(context);
-    if (!RefreshDue(run))
+    if (!RefreshDue(run)) {
+        // A press on the quit button is taken at once, not at the next refresh.
+        if (GaugeMessageWaiting())
+            return GaugePump();
         return !GaugeQuitRequested();
+    }
     ShowBytes(*run, run->doneBefore + done);
     return GaugePump();
 }
@@ -260,7 +264,7 @@ int CopyItems(CopyRun* run, std::vector<bool>* made)
     for (size_t i = 0; i < items.size(); ++i) {
         const CopyItem& item = items[i];
         const CopyDirs& pair = dirs[item.dirs];
-        if (i == 0 || RefreshDue(run)) {
+        if (i == 0 || RefreshDue(run) || GaugeMessageWaiting()) {
             GaugeShowFile((pair.dest + item.name).c_str(), static_cast<int>(i));
             ShowBytes(*run, run->doneBefore);
             GaugePump();

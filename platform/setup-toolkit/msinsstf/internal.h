@@ -132,6 +132,8 @@ void GaugeShowProgress(int perMille);
 // Handles waiting messages; answers false once the user asked to quit.
 bool GaugePump();
 bool GaugeQuitRequested();
+// A click, key or message waits: cheap enough to ask between chunks.
+bool GaugeMessageWaiting();
 void GaugeSetPosition(int x, int y);
 
 // ---- stext.cpp ----------------------------------------------------------
