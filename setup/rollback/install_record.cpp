@@ -8,6 +8,7 @@
 
 #include "platform/setup-toolkit/setuptk.h"
 #include "product.h"
+#include "setup/agent_rules/access_lists.h"
 #include "setup/agent_rules/agent_rules.h"
 #include "resources/resource_ids.h"
 #include "setup/messages/messages.h"
@@ -23,13 +24,29 @@ static bool g_givenBack = false;
 static InstallStep g_lastStep;
 static DWORD g_error;
 
+// The record holds a copy of the configuration key, login and password
+// included: it gets that key's list (Administrators and SYSTEM only), and a
+// record that cannot have it is not made.
 HKEY OpenInstallRecord(bool create)
 {
     HKEY record = NULL;
-    LONG result = create ? RegCreateKeyExA(HKEY_LOCAL_MACHINE, INSTALL_RECORD_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL,
-                                           &record, NULL)
-                         : RegOpenKeyExA(HKEY_LOCAL_MACHINE, INSTALL_RECORD_KEY, 0, KEY_ALL_ACCESS, &record);
-    return result == ERROR_SUCCESS ? record : NULL;
+    if (!create)
+        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, INSTALL_RECORD_KEY, 0, KEY_ALL_ACCESS, &record) == ERROR_SUCCESS
+                   ? record
+                   : NULL;
+    AgentSecurity security;
+    if (!BuildAgentKeySecurity(&security))
+        return NULL;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, INSTALL_RECORD_KEY, 0, NULL, 0, KEY_ALL_ACCESS, &security.Attributes,
+                        &record, NULL) != ERROR_SUCCESS)
+        return NULL;
+    if (RegSetKeySecurity(record, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                          &security.Descriptor) != ERROR_SUCCESS) {
+        RegCloseKey(record);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, INSTALL_RECORD_KEY);
+        return NULL;
+    }
+    return record;
 }
 
 static void DeleteInstallRecord(HKEY record)

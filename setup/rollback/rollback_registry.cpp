@@ -90,17 +90,27 @@ void RestoreKey(HKEY record, LPCSTR name, LPCSTR keyPath)
     char keyClass[256] = "";
     DWORD classSize = sizeof(keyClass);
     RegGetValueA(record, NULL, className, RRF_RT_REG_SZ, NULL, keyClass, &classSize);
+    // Made with its list before any value is copied back: a password in it
+    // is never open to others.
+    std::vector<BYTE> security = ReadRecordBytes(record, securityName);
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), security.empty() ? NULL : security.data(), FALSE};
     HKEY key, copy;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, keyClass, 0, KEY_ALL_ACCESS, NULL, &key, NULL) !=
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, keyClass, 0, KEY_ALL_ACCESS, &attributes, &key, NULL) !=
         ERROR_SUCCESS)
         return;
+    if (!security.empty()) {
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        GetSecurityDescriptorControl(security.data(), &control, &revision);
+        SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION;
+        if (control & SE_DACL_PROTECTED)
+            what |= PROTECTED_DACL_SECURITY_INFORMATION;
+        RegSetKeySecurity(key, what, security.data());
+    }
     if (RegOpenKeyExA(record, copyName, 0, KEY_READ, &copy) == ERROR_SUCCESS) {
         RegCopyTreeA(copy, NULL, key);
         RegCloseKey(copy);
     }
-    std::vector<BYTE> security = ReadRecordBytes(record, securityName);
-    if (!security.empty())
-        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, security.data());
     RegCloseKey(key);
 }
 
