@@ -106,6 +106,8 @@ TEST_P(InstallGivesBack, MachineAsItWasOrTheNewAgentWhole)
         EXPECT_EQ(mif[65].size() - note.size(), mif[65].rfind(note)) << mif[65];
     } else {
         ASSERT_EQ(KilledCode, Install("SETUP_STOP_AFTER_STEP", row.step));
+        // It holds a copy of the configuration, password included.
+        EXPECT_EQ(machine::ProtectedKeyAccess, machine::KeyAccess(INSTALL_RECORD_KEY));
         // The next run, stopped once it has dealt with the killed one.
         ASSERT_EQ(KilledCode, Install("SETUP_STOP_AFTER_STEP", EarlierRunFinished));
     }
