@@ -279,7 +279,49 @@ const std::vector<std::pair<std::string, std::string>> kFigures = {
     { "start and end of an empty program", "s" },
     { "peak working set: the CopyFileA loop's process", "MB" },
     { "peak working set: setup.exe, SMSINSTALL with the payload", "MB" },
+    { "setup SMSINSTALL with the payload, before the install record", "s" },
+    { "rollback of the payload's install (run killed after its last step)", "s" },
 };
+
+// A run of setup with a step of its own to stop after (0: none).
+Run RunSetupStoppedAfter(const std::string& dist, int step)
+{
+    SetEnvironmentVariableA("SETUP_STOP_AFTER_STEP", step ? std::to_string(step).c_str() : NULL);
+    Run run = RunProgram(dist + "\\setup.exe SMSINSTALL", dist);
+    SetEnvironmentVariableA("SETUP_STOP_AFTER_STEP", NULL);
+    return run;
+}
+
+void WriteConfiguration(const std::string& dist, const std::string& target)
+{
+    WriteText(dist + "\\SETUP.ICF", "[Settings]\r\nInstallPath=" + target + "\r\n[SQL Account Info]\r\nID=sa\r\nPassword=\r\n");
+}
+
+// The payload installed by the setup built before the install record
+// (bench.sh builds it beside this one), then removed.
+double InstallBefore(const std::string& root, const std::string& r)
+{
+    std::string before = root + "\\dist-before", target = root + "\\out\\before" + r + "\\";
+    if (!Exists(before + "\\setup.exe"))
+        return -1;
+    WriteConfiguration(before, target);
+    Run run = RunProgram(before + "\\setup.exe SMSINSTALL", before);
+    double seconds = Exists(target + "pay01999.dat") ? Seconds(run) : -1;
+    RunProgram(before + "\\setup.exe SMSUNINSTALL", before);
+    return seconds;
+}
+
+// The payload's install killed after its last step, then undone by the next
+// run, which stops once it has done that: the time of that run.
+double RollBack(const std::string& dist, const std::string& target)
+{
+    const int lastStep = 11, earlierRunFinished = 1;
+    RunSetupStoppedAfter(dist, lastStep);
+    if (!Exists(target + "pay01999.dat"))
+        return -1;
+    Run undo = RunSetupStoppedAfter(dist, earlierRunFinished);
+    return Exists(target + "pay01999.dat") ? -1 : undo.seconds;
+}
 
 double CopySeconds(const Run& run)
 {
@@ -300,14 +342,23 @@ int RunRound(const std::string& root, int round)
     figure[1] = CopySeconds(RunProgram(me + " toolkit " + root + "\\payload.inf " + dist + " " + out + "\\toolkit" + r, ""));
     figure[2] = CopySeconds(RunProgram(me + " loop " + root + "\\payload.txt " + dist + " " + out + "\\loop" + r, ""));
 
+    // The setup before the install record goes first in odd rounds and
+    // second in even ones, so that neither always follows the copies above.
+    if (round % 2 == 1)
+        figure[12] = InstallBefore(root, r);
     std::string target = out + "\\setup" + r + "\\";
-    WriteText(dist + "\\SETUP.ICF", "[Settings]\r\nInstallPath=" + target + "\r\n[SQL Account Info]\r\nID=sa\r\nPassword=\r\n");
+    WriteConfiguration(dist, target);
     Run setup = RunProgram(dist + "\\setup.exe SMSINSTALL", dist);
     if (Exists(target + "pay01999.dat") && Exists(target + "KVASVR.EXE")) {
         figure[3] = Seconds(setup);
         figure[11] = setup.peakWorkingSet / 1048576.0;
     }
     RunProgram(dist + "\\setup.exe SMSUNINSTALL", dist);
+    if (round % 2 == 0)
+        figure[12] = InstallBefore(root, r);
+    std::string undone = out + "\\rollback" + r + "\\";
+    WriteConfiguration(dist, undone);
+    figure[13] = RollBack(dist, undone);
 
     std::string nsisDir = out + "\\nsis" + r;
     Run nsis = RunProgram(root + "\\payload-nsis.exe /S /D=" + nsisDir, "");

@@ -156,6 +156,23 @@
 #define IDS_DIRECTORY_LEFT         10140
 #define IDS_SERVICE_REFUSED_STOP   10141
 #define IDS_DIRECTORY_NOT_SAFE     10142
+#define IDS_ROLLBACK_EARLIER_KEPT  10170
+#define IDS_ROLLBACK_NOTHING_LEFT  10171
+#define IDS_ROLLBACK_INCOMPLETE    10172
+#define IDS_INSTALL_FAILED_AT      10173
+#define IDS_INSTALL_CANCELLED_AT   10174
+#define IDS_STEP_STOP_SERVICES     10175
+#define IDS_STEP_DIRECTORY         10176
+#define IDS_STEP_COPY              10177
+#define IDS_STEP_CONFIGURATION     10178
+#define IDS_STEP_PRODUCT           10179
+#define IDS_STEP_SHORTCUT          10180
+#define IDS_STEP_SERVICES          10181
+#define IDS_STEP_START             10182
+#define IDS_STEP_ENTRY             10183
+#define IDS_REASON_IN_LOG          10184
+#define IDS_RESTART_COMPLETES      10185
+#define IDS_UNATTENDED_NO_SPACE    10186
 
 /* The program's own licence resource (in setup.exe, not in the library). */
 #define IDR_LICENSE                256

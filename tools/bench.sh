@@ -4,8 +4,11 @@
 #                             a plain CopyFileA loop, the toolkit's copy,
 #                             setup SMSINSTALL, NSIS 3 and msiexec, each with
 #                             the same generated payload, then the product
-#                             alone; every figure's median and its ratio to
-#                             the CopyFileA loop
+#                             alone, the payload's install by the setup of
+#                             the commit before the install record (built
+#                             beside this one) and the rollback of the
+#                             payload's install; every figure's median and
+#                             its ratio to the CopyFileA loop
 #   tools/bench.sh refresh    the destination page's disk-space refresh
 # The payload (2,000 files, about 333 MB) is generated for the run and
 # deleted at its end, with everything installed from it.
@@ -22,6 +25,20 @@ mode="${1:-5}"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DSETUP_BUILD_BENCH=ON -DSETUP_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 >/dev/null
+
+# The setup of the commit before the install record, built beside this one,
+# for the install figure before and after it.
+before_rev="$(git -C "$root" log --diff-filter=A --format=%H -- setup/rollback/rollback.h | tail -1)"
+before_src="$build/before-src"
+if [ -n "$before_rev" ] && [ ! -d "$build/before/dist" ]; then
+  rm -rf "$before_src"
+  git -C "$root" worktree prune
+  git -C "$root" worktree add -f --detach "$before_src" "$before_rev^" >/dev/null 2>&1
+  cmake -S "$before_src" -B "$build/before" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DSETUP_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build/before" -j2 >/dev/null
+  git -C "$root" worktree remove --force "$before_src"
+fi
 
 wine=/usr/lib/wine/wine64
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="ctl3d32=n;mscoree=;mshtml="
@@ -57,6 +74,11 @@ cp "$build/benchbin/bench_copy.exe" "$build/benchbin/bench_install.exe" "$bench_
 # The toolkit's libraries beside the copy program.
 cp "$build/dist/"MS*STF.DLL "$bench_root/"
 "$wine" "$bench_root/bench_install.exe" generate 'C:\bench' | tr -d '\r'
+# The same distribution and payload with the earlier setup's programs.
+if [ -d "$build/before/dist" ]; then
+  cp -r "$bench_root/dist" "$bench_root/dist-before"
+  cp "$build/before/dist/setup.exe" "$build/before/dist/"*.DLL "$bench_root/dist-before/"
+fi
 
 echo "building the NSIS installer and the Windows Installer package of the payload..."
 makensis -V1 -DSOURCE="$bench_root/dist" -DOUTFILE="$bench_root/payload-nsis.exe" "$root/bench/payload.nsi"

@@ -146,6 +146,22 @@ TK_INS LONGLONG WINAPI LcbGetCopyListSize(void);
 /* Copies the list with the progress gauge: 0 done, 48 the user quit,
  * otherwise the Win32 error of the first file that failed. */
 TK_INS int WINAPI GrcCopyFilesInCopyList(HINSTANCE instance);
+/* TRUE: a copy keeps the earlier versions it replaces (and its journal) in
+ * each destination's work folder until FCommitCopy or FRollBackCopy; FALSE
+ * (the default): a copy is final when it ends. */
+TK_INS VOID WINAPI SetCopyKeepsEarlierVersions(BOOL keep);
+/* Makes the copy into a directory final, or gives the directory back as it
+ * was before it; both also finish what a stopped program left there. */
+TK_INS BOOL WINAPI FCommitCopy(LPCSTR directory);
+TK_INS BOOL WINAPI FRollBackCopy(LPCSTR directory);
+/* TRUE: a file whose earlier version another program holds is placed when
+ * Windows restarts (MoveFileEx), and the copy goes on; FALSE (the default):
+ * such a file fails the copy. Each call starts the list below afresh. */
+TK_INS VOID WINAPI SetCopyPlacesFilesInUseAtRestart(BOOL place);
+/* The files placed at the next restart, by their full paths; a path longer
+ * than size is refused. */
+TK_INS int WINAPI CFilesPlacedAtRestart(void);
+TK_INS BOOL WINAPI FGetFilePlacedAtRestart(int index, LPSTR path, int size);
 /* The file (or directory) the last copy failed on, "" when it did not fail;
  * answers its length. A longer name is cut to fit the buffer. */
 TK_INS int WINAPI CbGetCopyFailure(LPSTR buffer, int size);

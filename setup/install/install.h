@@ -7,6 +7,13 @@
 #include "setup/agent_rules/agent_rules.h"
 
 void InstallAgent(void);
+/* Files in use are placed at the next restart: the run notes them after the
+ * copy (SetupState.RestartNeeded) and its outcome says so. */
+void NoteFilesPlacedAtRestart(void);
+/* Ends an unattended run whose drive lacks room for the copy (earlier
+ * versions count: they are kept until the new files are all in place). */
+void RefuseShortDiskSpace(void);
+bool DescribeRestartNeeded(LPSTR text, int size);
 void WriteAgentConfiguration(void);
 DWORD SetAgentStringValue(LPCSTR keyName, LPCSTR subKeyName, LPCSTR valueName, LPCSTR text);
 DWORD SetAgentDwordValue(LPCSTR keyName, LPCSTR subKeyName, LPCSTR valueName, DWORD number);

@@ -5,6 +5,7 @@
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/programs_and_features/programs_and_features.h"
+#include "setup/rollback/rollback.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 #include "setup/unattended/unattended.h"
@@ -46,14 +47,16 @@ static void RegisterAgent(LPCSTR systemDirectory, UINT systemDirectoryLength)
 }
 
 // The backup software cannot use an agent missing from the family's product
-// list: the run fails, though the agent stays installed and removable.
-static void NoteRegistrationRefused(LPCSTR systemDirectory)
+// list: the install fails there, and the machine is given back.
+static void RefuseUnregisteredAgent(LPCSTR systemDirectory)
 {
     if (SetupState.RegistrationError == 0)
         return;
-    char text[256];
-    LoadSetupString(IDS_REGISTER_FAILED, text, sizeof(text));
-    NoteRunFailure("%s, T=%s,EC=%d", text, systemDirectory, SetupState.RegistrationError);
+    char format[256], text[SETUP_MESSAGE_SIZE];
+    LoadSetupString(IDS_REGISTER_FAILED, format, sizeof(format));
+    wnsprintfA(text, sizeof(text), "%s, T=%s,EC=%d", format, systemDirectory, SetupState.RegistrationError);
+    text[sizeof(text) - 1] = '\0';
+    EndRunWithFailure(text);
 }
 
 static void CreateProgramManagerEntries(void)
@@ -75,6 +78,7 @@ static void RequireAgentDirectory(void)
     if (error == 0)
         return;
     LogSetupMessage("Setup could not create the directory %s (Windows error %d).", SetupState.InstallDir, error);
+    NoteInstallError(error);
     FatalSetupError(1024);
 }
 
@@ -91,6 +95,17 @@ static BOOL AgentServiceExists(void)
     return exists;
 }
 
+// A run that failed at any step gives the machine back as it was.
+static void EndInstall(void)
+{
+    if (!RunHasFailed()) {
+        EndInstallRecord();
+        return;
+    }
+    GiveMachineBack();
+    AppendRollbackNote(SetupState.RunFailure, sizeof(SetupState.RunFailure));
+}
+
 void InstallAgent(void)
 {
     RefuseUnusableCredentials();
@@ -100,34 +115,48 @@ void InstallAgent(void)
     if (systemLength >= sizeof(systemDirectory))
         systemLength = 0;
 
+    // The wizard's road: its services are stopped with their replacement.
+    if (!InstallRecordActive()) {
+        BeginInstallRecord();
+        PassInstallStep(StepServicesStopped);
+    }
     PrepareCopyList();
     SetCopyMode((int)(SetupState.RunFlags & RF_COPYFILES));
     RequireAgentDirectory();
+    PassInstallStep(StepDirectoryMade);
+    SetCopyPlacesFilesInUseAtRestart(TRUE);
     CopyFilesInCopyList();
+    NoteFilesPlacedAtRestart();
+    PassInstallStep(StepFilesCopied);
 
     HCURSOR cursor = HShowWaitCursor();
     WriteAgentConfiguration();
+    PassInstallStep(StepConfigurationWritten);
     RegisterAgent(systemDirectory, systemLength);
+    RefuseUnregisteredAgent(systemDirectory);
+    PassInstallStep(StepProductRegistered);
     CreateProgramManagerEntries();
+    PassInstallStep(StepShortcutMade);
     SetActiveWindow(SetupState.CurrentPage);
     UpdateWindow(SetupState.FrameWindow);
     UpdateWindow(SetupState.CurrentPage);
     RestoreCursor(cursor);
 
     ReplaceAgentServices();
+    PassInstallStep(StepServicesReplaced);
     // An older service of the same name may still be there: only the one just
     // made is offered.
-    if (SetupState.AgentServiceCreated && AgentServiceExists())
+    if (SetupState.AgentServiceCreated && AgentServiceExists() && !SetupState.RestartNeeded)
         OfferAgentStart();
-    // The services stopped at the start are replaced now; a failed run gives
-    // back what it can.
+    PassInstallStep(StepServiceStarted);
+    // The services stopped at the start are replaced now.
     if (!RunHasFailed())
         SetupState.StoppedServices = 0;
-    // Only a working agent is offered for removal in Programs and Features;
-    // a failed reinstall keeps the entry of the earlier one.
+    // Only a working agent is offered for removal in Programs and Features.
     if (!RunHasFailed())
         RegisterForRemoval();
-    NoteRegistrationRefused(systemDirectory);
+    PassInstallStep(StepEntryWritten);
+    EndInstall();
 
     cursor = HShowWaitCursor();
     SetActiveWindow(SetupState.FrameWindow);

@@ -49,11 +49,19 @@ static bool AgentServiceRunning(void)
 // Where the agent is and whether its service runs.
 static void ShowInstallDone(void)
 {
-    char format[256], service[128];
+    char format[256], service[128], text[SETUP_SCRATCH_SIZE], restart[256];
     LoadSetupString(IDS_INSTALL_DONE, format, sizeof(format));
     LoadSetupString(AgentServiceRunning() ? IDS_DONE_SERVICE_STARTED : IDS_DONE_SERVICE_STOPPED, service,
                     sizeof(service));
-    ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, format, service, SetupState.InstallDir);
+    wnsprintfA(text, sizeof(text), format, service, SetupState.InstallDir);
+    text[sizeof(text) - 1] = '\0';
+    // A file in use waits for the restart: the administrator must know.
+    if (DescribeRestartNeeded(restart, sizeof(restart))) {
+        int length = lstrlenA(text);
+        wnsprintfA(text + length, (int)sizeof(text) - length, "\n\n%s", restart);
+        text[sizeof(text) - 1] = '\0';
+    }
+    ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, "%s", text);
 }
 
 // What the install will do, never the password.
@@ -80,7 +88,10 @@ static void InstallFromConfirmPage(HWND page)
     EnableWindow(SetupState.FrameWindow, TRUE);
     InstallAgent();
     SetupState.RoadCompleted = 1;
-    ShowInstallDone();
+    if (RunHasFailed())
+        ShowSetupMessage(SetupState.FrameWindow, MB_ICONHAND, "%s", SetupState.RunFailure);
+    else
+        ShowInstallDone();
     CleanupSetup();
     PostQuitMessage(0);
 }

@@ -5,6 +5,7 @@
 #include "setup/agent_rules/agent_rules.h"
 #include "setup/pages/pages.h"
 #include "setup/programs_and_features/programs_and_features.h"
+#include "setup/rollback/rollback.h"
 #include "setup/shell/setup_state.h"
 #include "setup/shell/shell.h"
 #include "setup/uninstall/uninstall.h"
@@ -25,7 +26,12 @@ static void RunUnattendedRoad(void)
         }
     } else {
         ReadUnattendedConfig();
+        RefuseShortDiskSpace();
+        // Noted before the services are stopped: a failure starts them again.
+        BeginInstallRecord();
+        PassInstallStep(StepRecorded);
         StopRunningAgentServices();
+        PassInstallStep(StepServicesStopped);
         InstallAgent();
     }
     if (SetupState.StoppedServices)

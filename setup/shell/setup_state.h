@@ -159,6 +159,10 @@ struct SetupStateRecord {
 
     /* Removal */
     char ServiceDirectory[256];
+
+    /* Install record: what a failed install says of the machine given back
+     * (empty when nothing was given back). */
+    char RollbackNote[160];
 };
 
 extern SetupStateRecord SetupState;

@@ -5,7 +5,9 @@
 
 #include "platform/setup-toolkit/setuptk.h"
 #include "resources/resource_ids.h"
+#include "setup/messages/exit_code.h"
 #include "setup/messages/messages.h"
+#include "setup/rollback/rollback.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 
@@ -52,10 +54,16 @@ static void DescribeCopyFailure(int error, LPSTR text, int size)
 void EndFailedCopy(int result)
 {
     char what[SETUP_MESSAGE_SIZE], left[SETUP_MESSAGE_SIZE], text[SETUP_MESSAGE_SIZE];
-    if (result == COPY_QUIT)
+    if (result == COPY_QUIT) {
         LoadSetupString(IDS_COPY_STOPPED, what, sizeof(what));
-    else
+        SetRunEnding(ERROR_INSTALL_USEREXIT);
+    } else {
         DescribeCopyFailure(result, what, sizeof(what));
+    }
+    // An install gives the machine back and says so itself.
+    if (InstallRecordActive()) {
+        FatalSetupErrorWithText(what);
+    }
     DescribeWhatWasLeft(left, sizeof(left));
     wnsprintfA(text, sizeof(text), "%s\n\n%s", what, left);
     text[sizeof(text) - 1] = '\0';

@@ -7,6 +7,9 @@ void BuildCopyList(void)
 {
     char infPath[SETUP_PATH_SIZE];
     ResetCopyList();
+    // Earlier versions stay until the install has succeeded, and their room
+    // is counted with the new files'.
+    SetCopyKeepsEarlierVersions(TRUE);
     JoinPath(infPath, sizeof(infPath), SetupState.SourceDir, "setup.inf");
     OpenSourceInf(infPath);
     AddSectionFilesToCopyList("Files", SetupState.SourceDir, SetupState.InstallDir);

@@ -2,6 +2,7 @@
 
 #include "platform/setup-toolkit/setuptk.h"
 #include "setup/messages/messages.h"
+#include "setup/rollback/rollback.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 

@@ -1,6 +1,7 @@
 #include <shlwapi.h>
 
 #include "resources/resource_ids.h"
+#include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/shell/setup_state.h"
 #include "setup/unattended/unattended.h"
@@ -23,11 +24,13 @@ void ComposeRunFailure(LPSTR description, int size)
 
 void AppendRunOutcome(void)
 {
+    char description[MIF_DESCRIPTION_SIZE];
     if (!RunHasFailed()) {
-        AppendMifStatus(1, "");
+        if (!DescribeRestartNeeded(description, sizeof(description)))
+            description[0] = '\0';
+        AppendMifStatus(1, description);
         return;
     }
-    char description[MIF_DESCRIPTION_SIZE];
     ComposeRunFailure(description, sizeof(description));
     AppendMifStatus(0, description);
 }

@@ -437,3 +437,69 @@ void ExpectInstalledAgent(const std::string &directory, const std::string &login
 }
 
 }  // namespace machine
+
+namespace machine {
+
+// A file's contents as a short text: its size and a hash.
+static std::string ContentsOf(const std::string &path)
+{
+    std::string bytes = robot::ReadWholeFile(path);
+    unsigned long long hash = 14695981039346656037ULL;
+    for (char c : bytes)
+        hash = (hash ^ (unsigned char)c) * 1099511628211ULL;
+    char text[48];
+    snprintf(text, sizeof(text), "%zu bytes, %016llx", bytes.size(), hash);
+    return text;
+}
+
+// Every entry of a directory tree with its attributes, time of last change
+// and contents; the agent's own log is the agent's.
+static void DescribeTree(const std::string &directory, std::string &text)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == ".." || lstrcmpiA(name.c_str(), AGENT_LOG_FILE) == 0)
+            continue;
+        char facts[64];
+        snprintf(facts, sizeof(facts), " %lx %lx%08lx", found.dwFileAttributes, found.ftLastWriteTime.dwHighDateTime,
+                 found.ftLastWriteTime.dwLowDateTime);
+        std::string path = directory + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            text += path + facts + "\n";
+            DescribeTree(path, text);
+        } else {
+            text += path + facts + " " + ContentsOf(path) + "\n";
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+std::string AgentMachineSnapshot(const std::string &installDir)
+{
+    std::string text;
+    DescribeTree(installDir, text);
+    DescribeTree(StartMenuFolder(), text);
+    char programFiles[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, 0, programFiles);
+    DescribeTree(std::string(programFiles) + "\\" + REMOVAL_COPY_MAKER, text);
+    text += KeySnapshot(ConfigKey) + KeyAccess(ConfigKey) + KeyClass(ConfigKey) + "\n";
+    text += "product " + ReadValue(ProductsKey, AGENT_PRODUCT_VALUE).data + "\n";
+    text += KeySnapshot(UninstallEntryKey);
+    for (const char *name : {RPC_SERVICE_NAME, BRD_SERVICE_NAME}) {
+        ServiceInfo service = QueryService(name);
+        // A service started again settles first.
+        if (service.exists && service.state != SERVICE_STOPPED)
+            service.state = WaitForServiceState(name, SERVICE_RUNNING, 15000);
+        text += std::string(name) + (service.exists ? " " : " none ") + service.displayName + " " +
+                service.imagePath + " " + std::to_string(service.startType) + " " + std::to_string(service.state) +
+                "\n";
+    }
+    text += KeyExists(INSTALL_RECORD_KEY) ? "a run's record is left\n" : "";
+    return text;
+}
+
+}  // namespace machine

@@ -42,6 +42,13 @@ bool RestartWithStopBehaviour(const std::string &name, DWORD behaviour);
 std::string KeySnapshot(const std::string &keyPath);
 std::string DirectorySnapshot(const std::string &directory, const std::vector<std::string> &except = {});
 
+// What an install touches, as one text: the agent's directory tree (names,
+// attributes, times, contents), the Start menu item, the kept copy, the
+// configuration key with its access list, the family's product value, the
+// Programs and Features entry, the services with their states, and a left
+// record of a run.
+std::string AgentMachineSnapshot(const std::string &installDir = "C:\\DORURE");
+
 RegistryValue ReadValue(const std::string &keyPath, const std::string &name);
 bool KeyExists(const std::string &keyPath);
 std::string KeyClass(const std::string &keyPath);

@@ -2,6 +2,7 @@
 
 #include <stdarg.h>
 #include <stdio.h>
+#include <string.h>
 
 namespace scenario {
 
@@ -81,6 +82,18 @@ std::string FormatText(UINT id, ...)
     vsnprintf(text, sizeof(text), LoadText(id).c_str(), args);
     va_end(args);
     return text;
+}
+
+std::string InstallFailedText(UINT step, DWORD error, UINT note)
+{
+    char system[200] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error, 0, system,
+                   sizeof(system), NULL);
+    std::string reason = system;
+    while (!reason.empty() && strchr(" \r\n.", reason.back()))
+        reason.pop_back();
+    reason += " (Windows error " + std::to_string(error) + ").";
+    return FormatText(10173, LoadText(step).c_str(), reason.c_str()) + " " + LoadText(note);
 }
 
 std::vector<std::string> LogLines()

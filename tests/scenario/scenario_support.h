@@ -24,6 +24,9 @@ std::vector<std::string> MifLines();
 std::string LoadText(UINT id);
 // A text of the resource library with its format filled in.
 std::string FormatText(UINT id, ...);
+// What a failed install that gave the machine back tells: the step (a
+// string id), the system's error and the note (a string id).
+std::string InstallFailedText(UINT step, DWORD error, UINT note);
 // The text of each entry of the log, without its time stamp; the lines of
 // a text of several lines are joined with "\n" again.
 std::vector<std::string> LogLines();

@@ -226,10 +226,11 @@ TEST_F(ProgramsAndFeatures, FailedInstallLeavesNoEntry)
 {
     CopyDistribution(Distribution, {"SETUP.ICF"});
     WriteTextFile(std::string(Distribution) + "\\SETUP.ICF", "[Settings]\r\nInstallPath=C:\\DORURE\r\n");
+    // A directory stands where the agent's library goes: the copy fails.
     CreateDirectoryA("C:\\DORURE", NULL);
-    HANDLE locked = CreateFileA("C:\\DORURE\\dorure60.dll", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    CreateDirectoryA("C:\\DORURE\\dorure60.dll", NULL);
     DWORD code = RunSetup(Distribution, "SMSINSTALL");
-    CloseHandle(locked);
+    RemoveDirectoryA("C:\\DORURE\\dorure60.dll");
     ASSERT_EQ(1603u, code);
     EXPECT_FALSE(machine::KeyExists(machine::UninstallEntryKey));
     EXPECT_FALSE(robot::FileExists(KeptCopyDirectory()));

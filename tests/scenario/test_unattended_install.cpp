@@ -176,7 +176,7 @@ TEST_F(UnattendedInstall, UnwritableDestinationFailsClearly)
     WriteTextFile("C:\\blockfile", "not a directory");
     WriteTextFile(dir + "\\SETUP.ICF", "[Settings]\r\nInstallPath=C:\\blockfile\\AGENT\\\r\n");
     ASSERT_EQ(1603u, RunSetup("SMSINSTALL", dir));
-    ExpectStatus("Failed", LoadText(1024));
+    ExpectStatus("Failed", InstallFailedText(10176, ERROR_ALREADY_EXISTS, 10171));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "nothing configured after a failed copy";
     DeleteFileA("C:\\blockfile");
 }
@@ -195,21 +195,27 @@ TEST_F(UnattendedInstall, FullDiskDuringTheCopyFailsClearly)
     DWORD exitCode = RunSetup("SMSINSTALL", dir);
     DeleteFileA("F:\\filler");
     ASSERT_EQ(1603u, exitCode);
-    EXPECT_NE(std::string::npos, MifLines().at(65).find("drive F:. Windows says: Disk full F:\\AGENT\\"));
+    std::vector<std::string> mif = MifLines();
+    ASSERT_EQ(69u, mif.size());
+    EXPECT_EQ("VALUE = \"Failed\"", mif[57]);
+    std::string refusal = FormatText(10186, 'F', 1UL);
+    EXPECT_EQ(0u, mif[65].find("VALUE = \"" + refusal.substr(0, refusal.find(':') + 1))) << "refused before the copy";
+    EXPECT_FALSE(robot::FileExists("F:\\AGENT"));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
     machine::CleanMachine("F:\\AGENT");
 }
 
-TEST_F(UnattendedInstall, LockedDestinationFileFailsClearly)
+TEST_F(UnattendedInstall, LockedDestinationFileIsPlacedAtTheRestart)
 {
     CreateDirectoryA("C:\\DORURE", NULL);
     HANDLE locked = CreateFileA("C:\\DORURE\\dorure60.dll", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, locked);
     DWORD exitCode = RunSetup("SMSINSTALL");
     CloseHandle(locked);
-    ASSERT_EQ(1603u, exitCode);
-    EXPECT_NE(std::string::npos, MifLines().at(65).find("drive C:. Windows says: Access denied C:\\DORURE\\dorure60.dll"));
-    EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
+    ASSERT_EQ(3010u, exitCode) << "a restart completes it";
+    ExpectStatus("Success", FormatText(10185, "C:\\DORURE\\dorure60.dll"));
+    EXPECT_TRUE(LogHas("C:\\DORURE\\dorure60.dll is in use by another program: Windows puts its new version in "
+                       "place when it restarts."));
 }
 
 TEST_F(UnattendedInstall, ConfigurationFileRunsWriteNoStatusFile)

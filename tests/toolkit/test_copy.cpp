@@ -94,14 +94,26 @@ DWORD WINAPI PressQuitDuringCopy(LPVOID data)
     }
     if (c->gauge == NULL)
         return 1;
-    GetWindowRect(c->gauge, &c->gaugeRect);
     DWORD_PTR got = 0;
     SendMessageTimeoutA(GetDlgItem(c->gauge, IDC_GAUGE_FILE), WM_GETTEXT, sizeof c->fileText,
                         reinterpret_cast<LPARAM>(c->fileText), SMTO_BLOCK, 5000, &got);
-    c->frameEnabledDuringCopy = IsWindowEnabled(c->frame);
-    PostMessageA(GetDlgItem(c->gauge, IDCANCEL), BM_CLICK, 0, 0);
-    c->clicked = true;
-    return 0;
+    // The copy waits while the click is posted, so it cannot end first; a
+    // click posted before its end is honoured.
+    HANDLE copier = OpenThread(THREAD_SUSPEND_RESUME, FALSE, c->copyThread);
+    if (copier != NULL)
+        SuspendThread(copier);
+    bool gaugeUp = IsWindow(c->gauge) != FALSE;
+    if (gaugeUp) {
+        GetWindowRect(c->gauge, &c->gaugeRect);
+        c->frameEnabledDuringCopy = IsWindowEnabled(c->frame);
+        PostMessageA(GetDlgItem(c->gauge, IDCANCEL), BM_CLICK, 0, 0);
+        c->clicked = true;
+    }
+    if (copier != NULL) {
+        ResumeThread(copier);
+        CloseHandle(copier);
+    }
+    return gaugeUp ? 0 : 1;
 }
 
 class CopyFiles : public ::testing::Test {
@@ -326,7 +338,7 @@ TEST_F(CopyFiles, ACopyThatCannotBePutInPlaceEndsTheCopyThere)
     CloseHandle(hold);
 
     std::string log = Log();
-    EXPECT_EQ(ERROR_ACCESS_DENIED, result) << log;
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, result) << log;
     EXPECT_NE(std::string::npos, log.find("Cannot replace " + old + ": ")) << log;
     EXPECT_EQ("the earlier version", ReadAll(old));
     EXPECT_EQ(static_cast<size_t>(held + 1), FilesIn(dest_).size()) << "files 0 to 11 and the earlier version of 12";
@@ -416,6 +428,51 @@ TEST_F(CopyFiles, GaugeWorksWhenTheProgramReplacedStextByStatic)
     MakeSources(12);
     EXPECT_EQ(0, GrcCopyFilesInCopyList(GetModuleHandleA(NULL))) << Log();
     EXPECT_EQ(12u, FilesIn(dest_).size());
+}
+
+// A later entry whose source an earlier entry writes reads the new file,
+// although the placing runs behind the writing.
+TEST_F(CopyFiles, AnEntryWhoseSourceAnEarlierEntryWritesReadsTheNewFile)
+{
+    ASSERT_TRUE(CreateDirectoryA(root_.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA((root_ + "\\nested").c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), NULL));
+    WriteAll(dest_ + "\\" + NameOf(39), "the earlier version");
+    MakeSources(40);
+    std::string second = root_ + "\\second\\";
+    ASSERT_TRUE(FAddSectionFilesToCopyList("Files", (dest_ + "\\").c_str(), second.c_str()));
+    EXPECT_EQ(0, GrcCopyFilesInCopyList(GetModuleHandleA(NULL))) << Log();
+    for (int i = 0; i < count_; ++i)
+        ASSERT_TRUE(ReadAll(second + NameOf(i)) == Contents(i)) << NameOf(i) << " was read before it was placed";
+}
+
+// Kept for the caller: the earlier versions stay aside until the copy is
+// made final, or come back, with new files gone, when it is undone.
+TEST_F(CopyFiles, AKeptCopyIsMadeFinalOrUndoneWhole)
+{
+    ASSERT_TRUE(CreateDirectoryA(root_.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA((root_ + "\\nested").c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), NULL));
+    std::string old = dest_ + "\\" + NameOf(3);
+    WriteAll(old, "the earlier version");
+    const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
+    ASSERT_TRUE(SetFileAttributesA(old.c_str(), attributes));
+    MakeSources(20);
+    SetCopyKeepsEarlierVersions(TRUE);
+    for (BOOL(WINAPI * end)(LPCSTR) : {FRollBackCopy, FCommitCopy}) {
+        ASSERT_EQ(0, GrcCopyFilesInCopyList(GetModuleHandleA(NULL))) << Log();
+        EXPECT_TRUE(ReadAll(old) == Contents(3));
+        EXPECT_TRUE(end(dest_.c_str()));
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\" + kWorkFolder).c_str()));
+        if (end == FRollBackCopy) {
+            EXPECT_EQ(std::vector<std::string>{NameOf(3)}, FilesIn(dest_)) << "new files are gone";
+            EXPECT_EQ("the earlier version", ReadAll(old));
+            EXPECT_EQ(attributes, GetFileAttributesA(old.c_str()));
+        }
+    }
+    SetCopyKeepsEarlierVersions(FALSE);
+    EXPECT_EQ(20u, FilesIn(dest_).size());
+    ExpectNoPartialFiles();
 }
 
 } // namespace

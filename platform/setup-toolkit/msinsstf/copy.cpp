@@ -14,6 +14,7 @@
 #include "setuptk.h"
 
 #include <new>
+#include <unordered_set>
 
 namespace {
 
@@ -31,7 +32,6 @@ const size_t kBufferBytes = 256 * 1024;
 // slot per copy written and not yet placed. Eight let the writing run ahead
 // through a large file while the renames of the small ones before it catch
 // up; more gained nothing measurable.
-const char kWorkFolder[] = "~stfcopy.tmp";
 const size_t kSlots = 8;
 const char kWorkFile[] = "\\copy0.tmp";
 static_assert(kSlots <= 10, "a slot is named by one digit");
@@ -42,7 +42,14 @@ struct CopyRun {
     DWORD lastRefresh;
     std::vector<char> buffer;
     CopyPlacer* placer;
+    std::vector<CopyJournal*> journals;       // per CopyListDirs() entry
+    // Upper-case paths handed to the placer, when a later source may be one.
+    std::unordered_set<std::string> pending;
 };
+
+// Off: a copy is final when it ends. On: the journal and the earlier
+// versions stay until FCommitCopy or FRollBackCopy.
+bool g_keepForRollBack = false;
 
 bool RefreshDue(CopyRun* run)
 {
@@ -67,8 +74,12 @@ void ShowBytes(const CopyRun& run, unsigned long long done)
 bool ShowFileProgress(void* context, unsigned long long done)
 {
     CopyRun* run = static_cast<CopyRun*>(context);
-    if (!RefreshDue(run))
+    if (!RefreshDue(run)) {
+        // A press on the quit button is taken at once, not at the next refresh.
+        if (GaugeMessageWaiting())
+            return GaugePump();
         return !GaugeQuitRequested();
+    }
     ShowBytes(*run, run->doneBefore + done);
     return GaugePump();
 }
@@ -118,7 +129,7 @@ DWORD MakeDirectories(const std::string& dir)
 
 std::string WorkFolder(const CopyDirs& dirs)
 {
-    return dirs.dest + kWorkFolder;
+    return CopyWorkFolder(dirs.dest);
 }
 
 std::string WorkFile(const CopyDirs& dirs, size_t slot)
@@ -128,9 +139,12 @@ std::string WorkFile(const CopyDirs& dirs, size_t slot)
     return name;
 }
 
-// Makes the destination directory (with its parents) and its work folder.
+// Makes the destination directory (with its parents) and its work folder;
+// what a stopped copy left there is undone first.
 DWORD PrepareDestination(const CopyDirs& dirs)
 {
+    if (HasCopyJournal(dirs.dest) && !RollBackCopyJournal(dirs.dest))
+        return ERROR_CANNOT_COPY;
     DWORD error = MakeDirectories(dirs.dest);
     if (error != 0)
         return error;
@@ -170,7 +184,7 @@ int CopyOne(const CopyDirs& dirs, const CopyItem& item, size_t slot, CopyRun* ru
     HANDLE written;
     DWORD error = WriteTemporary(source, temporary, &run->buffer, ShowFileProgress, run, &written);
     if (error == 0) {
-        PlaceLater(run->placer, written, temporary, final);
+        PlaceLater(run->placer, written, temporary, final, run->journals[item.dirs], &item);
         return 0;
     }
     if (GaugeQuitRequested())
@@ -195,16 +209,65 @@ int StopPlacing(CopyRun* run, int result)
     return result == kUserQuit ? kUserQuit : static_cast<int>(error);
 }
 
+// Prepares a destination and starts its journal, shared by every pair of
+// directories with that destination.
+DWORD StartDestination(CopyRun* run, const std::vector<CopyDirs>& dirs, unsigned index)
+{
+    for (size_t i = 0; i < dirs.size(); ++i) {
+        if (run->journals[i] != NULL && dirs[i].destUpper == dirs[index].destUpper) {
+            run->journals[index] = run->journals[i];
+            return 0;
+        }
+    }
+    DWORD error = PrepareDestination(dirs[index]);
+    if (error != 0)
+        return error;
+    run->journals[index] = OpenCopyJournal(dirs[index].dest, &error);
+    if (error != 0)
+        LogFailure("write the copy's journal in", WorkFolder(dirs[index]).c_str(), NULL, error);
+    return error;
+}
+
+// A source that an earlier entry of the list writes is read once that copy
+// is in place: the list's order holds although the placing runs behind.
+DWORD WaitForEarlierCopy(CopyRun* run, const CopyDirs& pair, const CopyItem& item)
+{
+    std::string source = UpperName(pair.source.data(), pair.source.size()) + item.upper;
+    if (run->pending.count(source) == 0)
+        return 0;
+    run->pending.clear();
+    return WaitForPlacer(run->placer, 1);
+}
+
+// Notes the destinations that are also sources, for WaitForEarlierCopy.
+void NotePending(CopyRun* run, const CopyDirs& pair, const CopyItem& item, const std::vector<bool>& isSource)
+{
+    if (isSource[item.dirs])
+        run->pending.insert(pair.destUpper + item.upper);
+}
+
+// True for each pair whose destination is some pair's source.
+std::vector<bool> DestinationsThatAreSources(const std::vector<CopyDirs>& dirs)
+{
+    std::vector<bool> result(dirs.size(), false);
+    for (size_t i = 0; i < dirs.size(); ++i)
+        for (const CopyDirs& other : dirs)
+            if (UpperName(other.source.data(), other.source.size()) == dirs[i].destUpper)
+                result[i] = true;
+    return result;
+}
+
 // Writes the items one after the other, each handed to the placer; answers
 // as CopyOne.
 int CopyItems(CopyRun* run, std::vector<bool>* made)
 {
     const std::vector<CopyDirs>& dirs = CopyListDirs();
     const std::vector<CopyItem>& items = CopyListItems();
+    std::vector<bool> isSource = DestinationsThatAreSources(dirs);
     for (size_t i = 0; i < items.size(); ++i) {
         const CopyItem& item = items[i];
         const CopyDirs& pair = dirs[item.dirs];
-        if (i == 0 || RefreshDue(run)) {
+        if (i == 0 || RefreshDue(run) || GaugeMessageWaiting()) {
             GaugeShowFile((pair.dest + item.name).c_str(), static_cast<int>(i));
             ShowBytes(*run, run->doneBefore);
             GaugePump();
@@ -212,26 +275,50 @@ int CopyItems(CopyRun* run, std::vector<bool>* made)
         if (GaugeQuitRequested())
             return kUserQuit;
         if (!(*made)[item.dirs]) {
-            DWORD error = PrepareDestination(pair);
+            DWORD error = StartDestination(run, dirs, item.dirs);
             if (error != 0)
                 return static_cast<int>(error);
             (*made)[item.dirs] = true;
         }
+        if (!run->pending.empty() && WaitForEarlierCopy(run, pair, item) != 0)
+            return kPlacingFailed;
         // The slot's earlier copy is placed once fewer than kSlots wait.
         if (WaitForPlacer(run->placer, kSlots) != 0)
             return kPlacingFailed;
         int result = CopyOne(pair, item, i % kSlots, run);
         if (result != 0)
             return result;
+        NotePending(run, pair, item, isSource);
         run->doneBefore += item.size;
     }
     return 0;
 }
 
+// Closes the journals; without a caller to decide, the copy is final.
+void EndDestinations(CopyRun* run, const std::vector<bool>& made)
+{
+    const std::vector<CopyDirs>& dirs = CopyListDirs();
+    for (size_t i = 0; i < dirs.size(); ++i) {
+        if (!made[i])
+            continue;
+        bool first = true;
+        for (size_t j = 0; j < i; ++j)
+            if (run->journals[j] == run->journals[i] && made[j])
+                first = false;
+        if (!first)
+            continue;
+        CloseCopyJournal(run->journals[i]);
+        RemoveWorkFolder(dirs[i]);
+        if (!g_keepForRollBack)
+            CommitCopyJournal(dirs[i].dest);
+    }
+}
+
 int CopyAll()
 {
     const std::vector<CopyDirs>& dirs = CopyListDirs();
-    CopyRun run = { 0, 0, GetTickCount(), std::vector<char>(kBufferBytes), NULL };
+    CopyRun run = { 0, 0, GetTickCount(), std::vector<char>(kBufferBytes), NULL,
+                    std::vector<CopyJournal*>(dirs.size(), NULL), {} };
     for (const CopyItem& item : CopyListItems())
         run.total += item.size;
     std::vector<bool> made(dirs.size(), false);
@@ -247,16 +334,51 @@ int CopyAll()
         result = ERROR_NOT_ENOUGH_MEMORY;
     }
     result = StopPlacing(&run, result);
-    if (result == 0)
+    if (result == 0) {
         ShowBytes(run, run.total);
-    for (size_t i = 0; i < dirs.size(); ++i)
-        if (made[i])
-            RemoveWorkFolder(dirs[i]);
+        // A press on the quit button before the end is honoured.
+        if (!GaugePump())
+            result = kUserQuit;
+    }
+    EndDestinations(&run, made);
     GaugeClose();
     return result;
 }
 
+// The directory with exactly one trailing backslash.
+bool DestinationOf(LPCSTR directory, std::string* dest)
+{
+    if (directory == NULL || directory[0] == '\0' || lstrlenA(directory) >= MAX_PATH - 1)
+        return false;
+    dest->assign(directory);
+    if (!EndsInBackslash(directory))
+        dest->push_back('\\');
+    return true;
+}
+
 } // namespace
+
+bool CopyKeepsEarlierVersions()
+{
+    return g_keepForRollBack;
+}
+
+extern "C" TK_INS VOID WINAPI SetCopyKeepsEarlierVersions(BOOL keep)
+{
+    g_keepForRollBack = keep != FALSE;
+}
+
+extern "C" TK_INS BOOL WINAPI FCommitCopy(LPCSTR directory)
+{
+    std::string dest;
+    return DestinationOf(directory, &dest) && CommitCopyJournal(dest);
+}
+
+extern "C" TK_INS BOOL WINAPI FRollBackCopy(LPCSTR directory)
+{
+    std::string dest;
+    return DestinationOf(directory, &dest) && RollBackCopyJournal(dest);
+}
 
 extern "C" TK_INS int WINAPI GrcCopyFilesInCopyList(HINSTANCE instance)
 {

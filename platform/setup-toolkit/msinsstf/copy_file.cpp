@@ -80,26 +80,39 @@ bool RenameByHandle(HANDLE file, const std::string& final)
     return SetFileInformationByHandle(file, FileRenameInfo, &rename, sizeof rename) != FALSE;
 }
 
-bool ReplaceFinal(HANDLE file, const std::string& final)
+// An earlier version another program holds: the new one waits beside it
+// under a name of its own and takes its place when Windows restarts.
+DWORD PlaceAtRestart(HANDLE file, const std::string& final, CopyJournal* journal, const CopyItem& item)
 {
+    std::string pending;
+    DWORD error = NotePlacedAtRestart(journal, item.name, &pending);
+    if (error != 0)
+        return error;
+    if (!RenameByHandle(file, pending))
+        return LastErrorOrFailure();
+    if (!MoveFileExA(pending.c_str(), final.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+        return LastErrorOrFailure();
+    LogLine("%s is in use by another program; its new version takes its place when Windows restarts.",
+            final.c_str());
+    return 0;
+}
+
+// The earlier version goes aside (the journal notes it first) and comes
+// back when the copy cannot take its place; a read-only one moves as well.
+DWORD ReplaceFinal(HANDLE file, const std::string& final, CopyJournal* journal, const CopyItem& item)
+{
+    bool kept = false;
+    DWORD error = KeepEarlierVersion(journal, item.name, item.upper, &kept);
+    if (error == ERROR_SHARING_VIOLATION && CopyPlacesFilesInUseAtRestart())
+        return PlaceAtRestart(file, final, journal, item);
+    if (error != 0)
+        return error;
     if (RenameByHandle(file, final))
-        return true;
-    DWORD error = GetLastError();
-    DWORD attributes = GetFileAttributesA(final.c_str());
-    if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES
-        || !(attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetLastError(error);
-        return false;
-    }
-    // A read-only earlier version, copied from a read-only medium: it is
-    // replaced, and keeps its attribute when it cannot be.
-    SetFileAttributesA(final.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (RenameByHandle(file, final))
-        return true;
-    error = GetLastError();
-    SetFileAttributesA(final.c_str(), attributes);
-    SetLastError(error);
-    return false;
+        return 0;
+    error = LastErrorOrFailure();
+    if (kept)
+        ReturnEarlierVersion(journal, item.name);
+    return error;
 }
 
 void DiscardTemporary(HANDLE* file, const std::string& temporary)
@@ -143,10 +156,11 @@ DWORD WriteTemporary(const std::string& source, const std::string& temporary, st
     return 0;
 }
 
-DWORD PlaceTemporary(HANDLE written, const std::string& temporary, const std::string& final)
+DWORD PlaceTemporary(HANDLE written, const std::string& temporary, const std::string& final, CopyJournal* journal,
+                     const CopyItem& item)
 {
-    if (!ReplaceFinal(written, final)) {
-        DWORD error = LastErrorOrFailure();
+    DWORD error = ReplaceFinal(written, final, journal, item);
+    if (error != 0) {
         DiscardTemporary(&written, temporary);
         return error;
     }

@@ -17,6 +17,8 @@ struct Job {
     HANDLE written;
     std::string temporary;
     std::string final;
+    CopyJournal* journal;
+    const CopyItem* item;
 };
 
 } // namespace
@@ -50,8 +52,11 @@ void NoteResult(CopyPlacer* placer, const std::string& final, DWORD error)
     WakeAllConditionVariable(&placer->changed);
 }
 
-void PlaceOrDiscard(CopyPlacer* placer, HANDLE written, const std::string& temporary, const std::string& final)
+void PlaceOrDiscard(CopyPlacer* placer, const Job& job)
 {
+    HANDLE written = job.written;
+    const std::string& temporary = job.temporary;
+    const std::string& final = job.final;
     AcquireSRWLockShared(&placer->lock);
     bool failedBefore = placer->error != 0;
     ReleaseSRWLockShared(&placer->lock);
@@ -59,7 +64,7 @@ void PlaceOrDiscard(CopyPlacer* placer, HANDLE written, const std::string& tempo
         DiscardWrittenTemporary(written, temporary);
         NoteResult(placer, final, 0);
     } else {
-        NoteResult(placer, final, PlaceTemporary(written, temporary, final));
+        NoteResult(placer, final, PlaceTemporary(written, temporary, final, job.journal, *job.item));
     }
 }
 
@@ -75,7 +80,7 @@ DWORD WINAPI PlacerThread(void* parameter)
         Job job = std::move(placer->jobs.front());
         placer->jobs.pop_front();
         ReleaseSRWLockExclusive(&placer->lock);
-        PlaceOrDiscard(placer, job.written, job.temporary, job.final);
+        PlaceOrDiscard(placer, job);
         AcquireSRWLockExclusive(&placer->lock);
     }
     ReleaseSRWLockExclusive(&placer->lock);
@@ -91,14 +96,15 @@ CopyPlacer* StartCopyPlacer()
     return placer;
 }
 
-void PlaceLater(CopyPlacer* placer, HANDLE written, const std::string& temporary, const std::string& final)
+void PlaceLater(CopyPlacer* placer, HANDLE written, const std::string& temporary, const std::string& final,
+                CopyJournal* journal, const CopyItem* item)
 {
     bool queued = false;
     AcquireSRWLockExclusive(&placer->lock);
     ++placer->waiting;
     if (placer->thread != NULL) {
         try {
-            placer->jobs.push_back(Job{ written, temporary, final });
+            placer->jobs.push_back(Job{ written, temporary, final, journal, item });
             queued = true;
         } catch (const std::bad_alloc&) {
         }
@@ -111,7 +117,7 @@ void PlaceLater(CopyPlacer* placer, HANDLE written, const std::string& temporary
     // Without the thread, or the memory to queue it: placed here and now,
     // after those handed over before it.
     WaitForPlacer(placer, 2);
-    PlaceOrDiscard(placer, written, temporary, final);
+    PlaceOrDiscard(placer, Job{ written, temporary, final, journal, item });
 }
 
 DWORD WaitForPlacer(CopyPlacer* placer, size_t count)

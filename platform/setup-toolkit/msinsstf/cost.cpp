@@ -112,7 +112,8 @@ void CountCosts(DriveFigures drives[26], unsigned long long* total)
         unsigned long long existing = 0;
         const ExistingFiles& listing = listings[static_cast<size_t>(listingOf[item.dirs])];
         auto found = listing.find(item.upper);
-        if (found != listing.end())
+        // An earlier version kept aside until the copy is final holds its room.
+        if (found != listing.end() && !CopyKeepsEarlierVersions())
             existing = RoundUp(found->second, unit);
         unsigned long long cost = needed > existing ? needed - existing : 0;
         *total += cost;

@@ -148,6 +148,11 @@ bool GaugePump()
     return !g_cancel;
 }
 
+bool GaugeMessageWaiting()
+{
+    return HIWORD(GetQueueStatus(QS_POSTMESSAGE | QS_SENDMESSAGE | QS_KEY | QS_MOUSEBUTTON)) != 0;
+}
+
 bool GaugeQuitRequested()
 {
     return g_cancel != FALSE;

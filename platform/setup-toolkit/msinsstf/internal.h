@@ -64,6 +64,8 @@ const std::vector<CopyDirs>& CopyListDirs();
 const std::vector<CopyItem>& CopyListItems();
 void ClearCopyList();
 int CopyMode();
+// The copy keeps earlier versions aside until FCommitCopy (copy.cpp).
+bool CopyKeepsEarlierVersions();
 
 // ---- copy_file.cpp -----------------------------------------------------
 // Told the bytes of the current file copied so far; answers false to stop.
@@ -74,11 +76,36 @@ typedef bool (*CopyProgressRoutine)(void* context, unsigned long long done);
 // failure no temporary is left.
 DWORD WriteTemporary(const std::string& source, const std::string& temporary, std::vector<char>* buffer,
                      CopyProgressRoutine progress, void* context, HANDLE* written);
-// Renames a written temporary over final and closes it; when it cannot, the
-// temporary is deleted and final left as it was.
-DWORD PlaceTemporary(HANDLE written, const std::string& temporary, const std::string& final);
+// Moves the earlier version of final aside (journal), renames a written
+// temporary to final and closes it; when it cannot, the temporary is deleted
+// and final left as it was.
+struct CopyJournal;
+DWORD PlaceTemporary(HANDLE written, const std::string& temporary, const std::string& final, CopyJournal* journal,
+                     const CopyItem& item);
 // Closes and deletes a written temporary that is not to be placed.
 void DiscardWrittenTemporary(HANDLE written, const std::string& temporary);
+
+// ---- copy_journal.cpp --------------------------------------------------
+// The work folder of a destination directory ("~stfcopy.tmp", no trailing
+// backslash); dest ends in one.
+std::string CopyWorkFolder(const std::string& dest);
+// Starts the journal of a destination whose work folder exists, noting the
+// names already there; NULL with *error when it cannot be written.
+CopyJournal* OpenCopyJournal(const std::string& dest, DWORD* error);
+void CloseCopyJournal(CopyJournal* journal);
+// Notes the change, then moves an earlier version of the name aside.
+DWORD KeepEarlierVersion(CopyJournal* journal, const std::string& name, const std::string& upper, bool* kept);
+// Notes a new version that waits under *pending for the next restart.
+DWORD NotePlacedAtRestart(CopyJournal* journal, const std::string& name, std::string* pending);
+bool CopyPlacesFilesInUseAtRestart();
+// Puts the version just kept aside back in place.
+void ReturnEarlierVersion(CopyJournal* journal, const std::string& name);
+bool HasCopyJournal(const std::string& dest);
+// Makes a copy final (the journal goes first, then what was kept aside and
+// the work folder), or undoes it from its journal; both work from the disk
+// alone, after a stopped program too.
+bool CommitCopyJournal(const std::string& dest);
+bool RollBackCopyJournal(const std::string& dest);
 
 // ---- copy_placer.cpp ----------------------------------------------------
 // Puts written temporaries in place on a thread of its own, in the order
@@ -86,7 +113,8 @@ void DiscardWrittenTemporary(HANDLE written, const std::string& temporary);
 struct CopyPlacer;
 CopyPlacer* StartCopyPlacer();
 // Hands over a written temporary; the placer owns it from then on.
-void PlaceLater(CopyPlacer* placer, HANDLE written, const std::string& temporary, const std::string& final);
+void PlaceLater(CopyPlacer* placer, HANDLE written, const std::string& temporary, const std::string& final,
+                CopyJournal* journal, const CopyItem* item);
 // Waits until fewer than count temporaries wait to be placed; answers the
 // first placing error so far, or 0.
 DWORD WaitForPlacer(CopyPlacer* placer, size_t count);
@@ -104,6 +132,8 @@ void GaugeShowProgress(int perMille);
 // Handles waiting messages; answers false once the user asked to quit.
 bool GaugePump();
 bool GaugeQuitRequested();
+// A click, key or message waits: cheap enough to ask between chunks.
+bool GaugeMessageWaiting();
 void GaugeSetPosition(int x, int y);
 
 // ---- stext.cpp ----------------------------------------------------------
