@@ -142,6 +142,7 @@ void InstallAgent(void)
     UpdateWindow(SetupState.CurrentPage);
     RestoreCursor(cursor);
 
+    NoteServicesReplaced();
     ReplaceAgentServices();
     PassInstallStep(StepServicesReplaced);
     // An older service of the same name may still be there: only the one just

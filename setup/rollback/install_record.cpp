@@ -138,7 +138,8 @@ static bool GiveFilesBack(HKEY record)
 static bool GiveBack(HKEY record)
 {
     char shortcut[MAX_PATH];
-    RemoveNewAgentServices();
+    // The new services go first: running, they would hold the new files.
+    RemoveNewAgentServices(record);
     bool whole = GiveFilesBack(record);
     RestoreKey(record, "config", AGENT_CONFIG_KEY);
     RestoreValue(record, "product", AGENT_PRODUCTS_KEY, AGENT_PRODUCT_VALUE);

@@ -58,7 +58,11 @@ void RestoreValue(HKEY record, LPCSTR name, LPCSTR keyPath, LPCSTR valueName);
 void RecordFileBytes(HKEY record, LPCSTR name, LPCSTR path);
 void RestoreFileBytes(HKEY record, LPCSTR name, LPCSTR path);
 void RecordAgentServices(HKEY record);
-void RemoveNewAgentServices(void);
+/* Noted before the services are replaced: only then does a rollback put
+ * their registrations back; before, it starts again what ran. */
+void NoteServicesReplaced(void);
+bool ServicesWereReplaced(HKEY record);
+void RemoveNewAgentServices(HKEY record);
 bool RestoreAgentServices(HKEY record);
 DWORD ReadRecordNumber(HKEY record, LPCSTR name);
 void WriteRecordNumber(HKEY record, LPCSTR name, DWORD number);

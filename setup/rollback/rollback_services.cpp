@@ -78,11 +78,20 @@ void RecordAgentServices(HKEY record)
         CloseServiceHandle(manager);
 }
 
-void RemoveNewAgentServices(void)
+bool ServicesWereReplaced(HKEY record)
 {
+    return ReadRecordNumber(record, "services.replaced") != 0;
+}
+
+void RemoveNewAgentServices(HKEY record)
+{
+    if (!ServicesWereReplaced(record))
+        return;
     for (int i = 0; i < 2; i++)
         RemoveService(AgentServiceNames[i]);
 }
+
+static bool StartIfItRan(HKEY record, SC_HANDLE service, int index);
 
 static bool RestoreService(HKEY record, SC_HANDLE manager, int index)
 {
@@ -110,18 +119,49 @@ static bool RestoreService(HKEY record, SC_HANDLE manager, int index)
     ServiceRecordName(index, "parameters", name, sizeof(name));
     ParametersKey(index, parameters, sizeof(parameters));
     RestoreKey(record, name, parameters);
-    ServiceRecordName(index, "running", name, sizeof(name));
-    bool started = true;
-    if (ReadRecordNumber(record, name)) {
-        started = StartServiceA(service, 0, NULL) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING;
-        if (started)
-            LogSetupMessage("Setup started the service %s again.", AgentServiceNames[index]);
-        else
-            LogSetupMessage("Setup could not start the service %s again (Windows error %lu).",
-                            AgentServiceNames[index], GetLastError());
-    }
+    bool started = StartIfItRan(record, service, index);
     CloseServiceHandle(service);
     return started;
+}
+
+// A service that ran before the run runs again.
+static bool StartIfItRan(HKEY record, SC_HANDLE service, int index)
+{
+    char name[64];
+    ServiceRecordName(index, "running", name, sizeof(name));
+    if (!ReadRecordNumber(record, name))
+        return true;
+    SERVICE_STATUS status;
+    if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED)
+        return true;
+    bool started = StartServiceA(service, 0, NULL) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING;
+    if (started)
+        LogSetupMessage("Setup started the service %s again.", AgentServiceNames[index]);
+    else
+        LogSetupMessage("Setup could not start the service %s again (Windows error %lu).", AgentServiceNames[index],
+                        GetLastError());
+    return started;
+}
+
+// Registrations the run did not replace are left as they are: only what
+// it stopped is started again.
+static bool StartServiceThatRan(HKEY record, SC_HANDLE manager, int index)
+{
+    SC_HANDLE service = OpenServiceA(manager, AgentServiceNames[index], SERVICE_START | SERVICE_QUERY_STATUS);
+    if (!service)
+        return true;
+    bool started = StartIfItRan(record, service, index);
+    CloseServiceHandle(service);
+    return started;
+}
+
+void NoteServicesReplaced(void)
+{
+    HKEY record = OpenInstallRecord(false);
+    if (!record)
+        return;
+    WriteRecordNumber(record, "services.replaced", 1);
+    RegCloseKey(record);
 }
 
 bool RestoreAgentServices(HKEY record)
@@ -129,9 +169,10 @@ bool RestoreAgentServices(HKEY record)
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     if (!manager)
         return false;
+    bool replaced = ServicesWereReplaced(record);
     bool whole = true;
     for (int i = 0; i < 2; i++)
-        whole = RestoreService(record, manager, i) && whole;
+        whole = (replaced ? RestoreService(record, manager, i) : StartServiceThatRan(record, manager, i)) && whole;
     CloseServiceHandle(manager);
     return whole;
 }

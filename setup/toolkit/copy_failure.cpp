@@ -54,14 +54,15 @@ static void DescribeCopyFailure(int error, LPSTR text, int size)
 void EndFailedCopy(int result)
 {
     char what[SETUP_MESSAGE_SIZE], left[SETUP_MESSAGE_SIZE], text[SETUP_MESSAGE_SIZE];
-    if (result == COPY_QUIT) {
+    if (result == COPY_QUIT)
         LoadSetupString(IDS_COPY_STOPPED, what, sizeof(what));
-        SetRunEnding(ERROR_INSTALL_USEREXIT);
-    } else {
+    else
         DescribeCopyFailure(result, what, sizeof(what));
-    }
-    // An install gives the machine back and says so itself.
+    // An install gives the machine back and says so itself: a copy stopped
+    // there is a plain cancel, one stopped elsewhere leaves its files.
     if (InstallRecordActive()) {
+        if (result == COPY_QUIT)
+            SetRunEnding(ERROR_INSTALL_USEREXIT);
         FatalSetupErrorWithText(what);
     }
     DescribeWhatWasLeft(left, sizeof(left));

@@ -143,16 +143,16 @@ TEST_F(UnattendedInstall, DirectoryWithABlankAndItsRemoval)
     RemoveDirectoryTree(dir);
 }
 
-TEST_F(UnattendedInstall, RefusedRegistrationFailsTheRunAndTheInstallGoesOn)
+TEST_F(UnattendedInstall, RefusedRegistrationFailsTheRunAndGivesTheMachineBack)
 {
     SetEnvironmentVariableA("KSSETUP_FAIL_CODE", "1234");
     ASSERT_EQ(1603u, RunSetup("SMSINSTALL"));
     char system[MAX_PATH];
     GetSystemDirectoryA(system, sizeof(system));
     EXPECT_TRUE(LogHas(LoadText(10075) + ", T=" + system + ",EC=1234"));
-    EXPECT_TRUE(machine::QueryService(RPC_SERVICE_NAME).exists) << "the install went on";
-    EXPECT_TRUE(machine::KeyExists(machine::UninstallEntryKey)) << "and can be removed";
-    ExpectStatus("Failed", LoadText(10075) + ", T=" + system + ",EC=1234");
+    EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists) << "an agent the backup software cannot use";
+    EXPECT_FALSE(machine::KeyExists(machine::UninstallEntryKey));
+    ExpectStatus("Failed", LoadText(10075) + ", T=" + system + ",EC=1234 " + LoadText(10171));
 }
 
 TEST_F(UnattendedInstall, UnusableLoginIsRefusedBeforeAnythingIsInstalled)
@@ -163,7 +163,7 @@ TEST_F(UnattendedInstall, UnusableLoginIsRefusedBeforeAnythingIsInstalled)
     ASSERT_EQ(1603u, RunSetup("SMSINSTALL", dir));
     char expected[512];
     snprintf(expected, sizeof(expected), LoadText(10080).c_str(), "login");
-    ExpectStatus("Failed", expected);
+    ExpectStatus("Failed", expected + (" " + LoadText(10171)));
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey));
     EXPECT_FALSE(robot::FileExists("C:\\DORURE"));
     EXPECT_FALSE(machine::QueryService(RPC_SERVICE_NAME).exists);

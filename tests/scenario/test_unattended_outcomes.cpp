@@ -285,7 +285,7 @@ const OutcomeRow Rows[] = {
      "Failed", [] { return FormatText(10089, RPC_SERVICE_NAME, 30); },
      [] {
          EXPECT_TRUE(machine::KeyExists(machine::ConfigKey)) << "nothing was changed";
-         EXPECT_TRUE(LogHas(FormatText(10089, RPC_SERVICE_NAME, 30)));
+         EXPECT_TRUE(LogHas(FormatText(10089, RPC_SERVICE_NAME, 30) + " " + LoadText(10170)));
      },
      StopLimitRunMs},
     {"ServiceThatRefusesToStop", "SMSINSTALL",

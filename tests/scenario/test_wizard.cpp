@@ -494,8 +494,8 @@ TEST_F(Wizard, StoppedCopySaysWhatHappenedAndWhatWasLeft)
     ASSERT_TRUE(Click(Page(Account), IDC_NEXT));
     ASSERT_TRUE(Click(Page(Confirm), IDC_NEXT));
     ASSERT_TRUE(Click(robot::WaitForDialogWithControl(run_, 103, StepTimeoutMs), IDCANCEL));  // 103: its bar
-    ASSERT_TRUE(AnswerBox(run_, LoadText(10124) + "\n\n" + FormatText(10126, "C:\\DORURE\\"), IDOK));
-    EXPECT_EQ(1603u, robot::WaitForExit(run_, StepTimeoutMs)) << "the files copied so far stay";
+    ASSERT_TRUE(AnswerBox(run_, LoadText(10124) + " " + LoadText(10171), IDOK));
+    EXPECT_EQ(1602u, robot::WaitForExit(run_, StepTimeoutMs)) << "given back: a plain cancel";
     EXPECT_FALSE(machine::KeyExists(machine::ConfigKey)) << "nothing configured";
 }
 
