@@ -15,6 +15,7 @@
 #include "setup/programs_and_features/programs_and_features.h"
 #include "setup/rollback/rollback.h"
 #include "setup/shell/setup_state.h"
+#include "setup/shell/diagnostics.h"
 #include "setup/toolkit/toolkit.h"
 
 static const DWORD kChanging = 1;
@@ -304,19 +305,11 @@ bool DescribeGivenBackInstall(UINT id, LPSTR text, int size)
     return true;
 }
 
-static int StepFromEnvironment(LPCSTR name)
-{
-    char text[16] = "";
-    GetEnvironmentVariableA(name, text, sizeof(text));
-    return atoi(text);
-}
-
 void PassInstallStep(InstallStep step)
 {
     g_lastStep = step;
     g_error = 0;
-    if (StepFromEnvironment("SETUP_STOP_AFTER_STEP") == step)
-        TerminateProcess(GetCurrentProcess(), 99);
-    if (StepFromEnvironment("SETUP_FAIL_AFTER_STEP") == step)
+    StopHereIfSwitched(step);
+    if (DiagnosticsSwitchNames("SETUP_FAIL_AFTER_STEP", step))
         FatalSetupError(IDS_GENERAL_FAILURE);
 }

@@ -6,6 +6,7 @@
 #include "setup/install/install.h"
 #include "setup/messages/messages.h"
 #include "setup/programs_and_features/programs_and_features.h"
+#include "setup/shell/diagnostics.h"
 #include "setup/shell/setup_state.h"
 #include "setup/toolkit/toolkit.h"
 #include "setup/uninstall/uninstall.h"
@@ -62,16 +63,6 @@ static void MarkRemovalBegun(void)
     DWORD begun = 1;
     RegSetValueExA(key, AGENT_VALUE_REMOVAL_BEGUN, 0, REG_DWORD, (const BYTE *)&begun, sizeof(begun));
     RegCloseKey(key);
-}
-
-// A diagnostics switch: SETUP_STOP_AFTER_STEP=N ends the removal after its
-// step N as a power loss would, without a word, to try the run after it.
-static void RemovalStepDone(int step)
-{
-    char value[16];
-    DWORD length = GetEnvironmentVariableA("SETUP_STOP_AFTER_STEP", value, sizeof(value));
-    if (length > 0 && length < sizeof(value) && StrToIntA(value) == step)
-        TerminateProcess(GetCurrentProcess(), 3);
 }
 
 bool ReadInstallationToRemove(void)
@@ -133,20 +124,20 @@ void UninstallAgent(void)
         sameDirectory ? FindOtherAgentDirectory(otherDirectory, unknownAgent) : OtherAgentKnown;
     SetupState.StoppedServices =
         stopped & SettleSharedServices(sameDirectory, otherAgent, otherDirectory, unknownAgent, removeAllFiles);
-    RemovalStepDone(1);
+    StopHereIfSwitched(1);
     RemoveProductEntry();
     UnregisterAgentProduct();
-    RemovalStepDone(2);
+    StopHereIfSwitched(2);
     RemoveProgramManagerItem();
-    RemovalStepDone(3);
+    StopHereIfSwitched(3);
     if (DeleteAgentFiles(removeAllFiles) == FilesLeftBehind) {
         // The key and the entry stay, so that a later run can finish.
         LoadSetupString(IDS_REMOVE_FILES_LEFT, SetupState.Scratch, 256);
         ShowSetupMessage(NULL, MB_TASKMODAL | MB_ICONHAND, SetupState.Scratch);
         return;
     }
-    RemovalStepDone(4);
+    StopHereIfSwitched(4);
     RemoveAgentKeys(sameDirectory && otherAgent == NoOtherAgent);
-    RemovalStepDone(5);
+    StopHereIfSwitched(5);
     RemoveRegistrationForRemoval();
 }

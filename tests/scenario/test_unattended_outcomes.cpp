@@ -105,7 +105,7 @@ public:
         robot::Finish(run);
         SetEnvironmentVariableA("SETUP_STOP_AFTER_STEP", NULL);
         ASSERT_TRUE(started);
-        ASSERT_EQ(3u, code) << "killed after step " << step;
+        ASSERT_EQ(99u, code) << "killed after step " << step;
     }
     // A run that is still at work when the row's run starts.
     void RunBeside(const char *arguments)
