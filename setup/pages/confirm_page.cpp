@@ -49,19 +49,15 @@ static bool AgentServiceRunning(void)
 // Where the agent is and whether its service runs.
 static void ShowInstallDone(void)
 {
-    char format[256], service[128], text[SETUP_SCRATCH_SIZE], restart[256];
+    char format[256], service[128], restart[256];
     LoadSetupString(IDS_INSTALL_DONE, format, sizeof(format));
     LoadSetupString(AgentServiceRunning() ? IDS_DONE_SERVICE_STARTED : IDS_DONE_SERVICE_STOPPED, service,
                     sizeof(service));
-    wnsprintfA(text, sizeof(text), format, service, SetupState.InstallDir);
-    text[sizeof(text) - 1] = '\0';
-    // A file in use waits for the restart: the administrator must know.
-    if (DescribeRestartNeeded(restart, sizeof(restart))) {
-        int length = lstrlenA(text);
-        wnsprintfA(text + length, (int)sizeof(text) - length, "\n\n%s", restart);
-        text[sizeof(text) - 1] = '\0';
-    }
-    ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, "%s", text);
+    ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, format, service, SetupState.InstallDir);
+    // A file in use waits for the restart: said in a box of its own, as the
+    // two would not fit one message.
+    if (DescribeRestartNeeded(restart, sizeof(restart)))
+        ShowSetupMessage(SetupState.FrameWindow, MB_ICONINFORMATION, "%s", restart);
 }
 
 // What the install will do, never the password.

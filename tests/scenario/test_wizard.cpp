@@ -442,6 +442,31 @@ TEST_F(Wizard, ReinstallShowsTheEarlierAccountAndDirectory)
     EXPECT_NE(std::string::npos, summary.find(LoadText(10153))) << "the service will be replaced: " << summary;
 }
 
+// A file another program holds: the end message says a restart completes
+// the install and names the file, and no start is offered on mixed files.
+TEST_F(Wizard, ReinstallOverAFileInUseSaysARestartCompletesIt)
+{
+    InstallEarlierAgent();
+    HANDLE held = CreateFileA("C:\\DORURE\\DORURE60.WRI", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    Start();
+    HWND welcome = Page(Welcome);
+    ASSERT_NE(nullptr, welcome);
+    ASSERT_TRUE(Click(welcome, IDC_NEXT));
+    ASSERT_TRUE(AnswerBox(run_, StopQuestion(), IDYES));
+    ASSERT_TRUE(Click(Page(License), IDC_LICENSE_ACCEPT));
+    ASSERT_TRUE(Click(Page(Destination), IDC_NEXT));
+    ASSERT_TRUE(Click(Page(Account), IDC_NEXT));
+    ASSERT_TRUE(Click(Page(Confirm), IDC_NEXT));
+    bool told = AnswerBox(run_, Done(false, "C:\\DORURE\\"), IDOK) &&
+                AnswerBox(run_, FormatText(10185, "C:\\DORURE\\DORURE60.WRI"), IDOK);
+    DWORD code = robot::WaitForExit(run_, StepTimeoutMs);
+    CloseHandle(held);
+    EXPECT_TRUE(told) << "the end, then what a restart completes";
+    EXPECT_EQ(3010u, code);
+    EXPECT_EQ((DWORD)SERVICE_STOPPED, machine::QueryService(RPC_SERVICE_NAME).state) << "no start on mixed files";
+}
+
 TEST_F(Wizard, RemovalIsChosenWithTheMouse)
 {
     HWND welcome = WelcomeOverAnEarlierAgent();
