@@ -156,6 +156,46 @@ TEST_F(InstallGivesBack, FileInUseIsPlacedWhenWindowsRestarts)
     EXPECT_EQ(std::vector<std::string>(), machine::FilesIn("C:\\DORURE\\~stfcopy.tmp"));
 }
 
+// Killed in the middle of the copy, one file half written and others in
+// place: the next run gives the earlier agent back whole.
+TEST_F(InstallGivesBack, KilledInTheMiddleOfTheCopy)
+{
+    ASSERT_NO_FATAL_FAILURE(EarlierAgent());
+    std::string before = machine::AgentMachineSnapshot();
+    std::string source = CopyDistribution("C:\\bigsrc");
+    // Sparse: long to copy, nothing to write here.
+    HANDLE big = CreateFileA("C:\\bigsrc\\big.bin", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    LARGE_INTEGER size;
+    size.QuadPart = 3LL << 30;
+    SetFilePointerEx(big, size, NULL, FILE_BEGIN);
+    SetEndOfFile(big);
+    CloseHandle(big);
+    WriteTextFile(source + "\\setup.inf", robot::ReadWholeFile(source + "\\setup.inf") + "big.bin, 3221225472\r\n");
+    robot::Finish(run_);
+    ASSERT_TRUE(robot::StartSetup(run_, source, "SMSINSTALL"));
+    // Under way: a copy of more than a megabyte in the work folder.
+    auto copying = [] {
+        for (const std::string &name : machine::FilesIn("C:\\DORURE\\~stfcopy.tmp")) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (GetFileAttributesExA(("C:\\DORURE\\~stfcopy.tmp\\" + name).c_str(), GetFileExInfoStandard, &data) &&
+                (data.nFileSizeHigh || data.nFileSizeLow > (1u << 20)))
+                return true;
+        }
+        return false;
+    };
+    bool seen = false;
+    for (int i = 0; i < 600 && !(seen = copying()); i++)
+        Sleep(50);
+    TerminateProcess(run_.process.hProcess, 1);
+    robot::WaitForExit(run_, 10000);
+    EXPECT_TRUE(seen) << "killed while the copy was under way";
+
+    ASSERT_EQ(KilledCode, Install("SETUP_STOP_AFTER_STEP", EarlierRunFinished));
+    RemoveDirectoryTree(source);
+    EXPECT_EQ(before, machine::AgentMachineSnapshot());
+    EXPECT_FALSE(robot::FileExists("C:\\DORURE\\~stfcopy.tmp")) << "nothing set aside is left";
+}
+
 INSTANTIATE_TEST_SUITE_P(Steps, InstallGivesBack, ::testing::ValuesIn(Rows),
                          [](const ::testing::TestParamInfo<StepRow> &info) { return info.param.name; });
 

@@ -447,6 +447,8 @@ TEST_F(Wizard, ReinstallShowsTheEarlierAccountAndDirectory)
 TEST_F(Wizard, ReinstallOverAFileInUseSaysARestartCompletesIt)
 {
     InstallEarlierAgent();
+    // Running, so that the welcome page asks to stop it.
+    ASSERT_EQ((DWORD)SERVICE_RUNNING, machine::WaitForServiceState(RPC_SERVICE_NAME, SERVICE_RUNNING, 15000));
     HANDLE held = CreateFileA("C:\\DORURE\\DORURE60.WRI", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Start();
