@@ -20,6 +20,7 @@
 #include "setup/programs_and_features/programs_and_features.h"
 #include "setup/messages/exit_code.h"
 #include "setup/shell/setup_state.h"
+#include "setup/toolkit/toolkit.h"
 
 #define HANDOFF_TOKEN "HANDOFF="
 #define TEMPORARY_FOLDER_TRIES 100
@@ -145,6 +146,22 @@ static void RemoveOwnFolderAtRestart(void)
     MoveFileExA(folder, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
+// Another program started from the kept copy (a second removal, refused at
+// once) lets go of it within moments: its program file is waited for, a
+// bounded time, before what is still in use is left to the next start.
+static void WaitUntilKeptCopyIsFree(void)
+{
+    char copy[MAX_PATH], program[MAX_PATH];
+    if (!GetRemovalCopyDirectory(copy, sizeof(copy)) || !JoinPath(program, sizeof(program), copy, "setup.exe"))
+        return;
+    for (int attempt = 0; attempt < 50; attempt++) {
+        if (DeleteSetupFile(program) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+            GetLastError() == ERROR_PATH_NOT_FOUND)
+            return;
+        Sleep(200);
+    }
+}
+
 static void FinishHandOff(void)
 {
     WriteOutcome(SetupState.HandOff.Outcome, SetupExitCode());
@@ -152,6 +169,7 @@ static void FinishHandOff(void)
     // What the program still holds after the wait goes at the next start.
     if (SetupState.HandOff.CopyDone) {
         WaitForSingleObject(SetupState.HandOff.Parent, 30000);
+        WaitUntilKeptCopyIsFree();
         DeleteRemovalCopyNow();
     }
     RemoveOwnFolderAtRestart();

@@ -273,6 +273,32 @@ TEST_F(ProgramsAndFeatures, KeptCopyEndsWithTheCodeOfTheRemoval)
     EXPECT_FALSE(machine::KeyExists(machine::UninstallEntryKey));
 }
 
+// Programs and Features' removal and a quiet one started at once from the
+// kept copy: one removes the agent, the other is refused and says so, and
+// nothing of the agent or the kept copy stays.
+TEST_F(ProgramsAndFeatures, TwoRemovalsAtOnceFromTheKeptCopy)
+{
+    InstallFromACopyOfTheDistribution();
+    robot::SetupRun interactive, quiet;
+    ASSERT_TRUE(robot::StartSetup(interactive, KeptCopyDirectory(), "REMOVE"));
+    ASSERT_TRUE(robot::StartSetup(quiet, KeptCopyDirectory(), "SMSUNINSTALL"));
+    // Whichever wins, the person answers what the interactive one asks.
+    const std::string question = LoadText(10063), stop = LoadText(10127), refused = LoadText(10009),
+                      done = LoadText(10064);
+    DWORD codes[2] = {STILL_ACTIVE, STILL_ACTIVE};
+    for (DWORD start = GetTickCount(); GetTickCount() - start < RunLimitMs && codes[0] == STILL_ACTIVE;) {
+        for (const std::string &text : {question, stop, refused, done})
+            AnswerBoxContaining(text.substr(0, 30), text == question || text == stop ? IDYES : IDOK, 200);
+        codes[0] = robot::WaitForExit(interactive, 100);
+    }
+    codes[1] = robot::WaitForExit(quiet, RunLimitMs);
+    robot::Finish(interactive);
+    robot::Finish(quiet);
+    EXPECT_TRUE((codes[0] == 0 && codes[1] == 1618) || (codes[0] == 1618 && codes[1] == 0))
+        << "one removes, the other is refused: " << codes[0] << " and " << codes[1];
+    ExpectNothingOfTheAgentLeft();
+}
+
 TEST_F(ProgramsAndFeatures, QuietRemovalCommandIsAnSmsRemoval)
 {
     InstallFromACopyOfTheDistribution();
