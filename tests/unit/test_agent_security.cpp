@@ -286,4 +286,40 @@ TEST(ExistingDirectoryAccess, NamesWhoElseMayChangeFiles)
     }
 }
 
+// The road: a quiet install into a directory that holds another program's
+// files and that Users may change ends before anything is copied; one that
+// holds only the agent's files is taken, whatever its list.
+TEST(ExistingDirectoryAccess, UnsafeDirectoryEndsTheInstallBeforeTheCopy)
+{
+    CreateDirectoryA("C:\\unsafe", NULL);
+    support::WriteFile("C:\\unsafe\\dorure60.dll", "the agent's");
+    g_answeredList = ListOf({{WinBuiltinUsersSid, 0x1301BF, 0}});
+    {
+        ImportHook hook("ADVAPI32.dll", "GetFileSecurityA", (void *)AnswerFileSecurity);
+        ASSERT_TRUE(hook.Installed());
+        char text[256] = "";
+        EXPECT_FALSE(RefuseUnsafeDirectory("C:\\unsafe", text, sizeof(text))) << "the agent's files only: " << text;
+    }
+    support::WriteFile("C:\\unsafe\\tool.exe", "another program");
+    support::DeleteMif();
+    support::FreshState();
+    SetupState.RunFlags |= RF_SMS | RF_QUIET;
+    EXPECT_SETUP_ENDS({
+        ImportHook hook("ADVAPI32.dll", "GetFileSecurityA", (void *)AnswerFileSecurity);
+        if (!hook.Installed())
+            exit(1);
+        CreateStatusMif();
+        PrepareAgentDirectory("C:\\unsafe\\");
+    });
+    std::vector<std::string> mif = robot::SplitLines(robot::ReadWholeFile(support::MifPath()));
+    ASSERT_EQ(69u, mif.size());
+    EXPECT_EQ("VALUE = \"Failed\"", mif[57]);
+    EXPECT_EQ(0u, mif[65].find("VALUE = \"" + scenario::FormatText(10142, "Users", "C:\\unsafe\\").substr(0, 40)))
+        << mif[65];
+    support::ReleaseState();
+    DeleteFileA("C:\\unsafe\\tool.exe");
+    DeleteFileA("C:\\unsafe\\dorure60.dll");
+    RemoveDirectoryA("C:\\unsafe");
+}
+
 }  // namespace
