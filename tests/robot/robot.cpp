@@ -367,6 +367,18 @@ std::string DescribeInput(HWND window)
     return text;
 }
 
+bool MakeSparseFile(const std::string &path, long long bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    size.QuadPart = bytes;
+    bool made = SetFilePointerEx(file, size, NULL, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return made;
+}
+
 std::string ReadWholeFile(const std::string &path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,

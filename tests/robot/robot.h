@@ -79,6 +79,8 @@ std::string DescribeInput(HWND window);
 
 // Files and registry helpers for checking the machine afterwards.
 std::string ReadWholeFile(const std::string &path);
+// A file of that many bytes with nothing written: long to copy, quick to make.
+bool MakeSparseFile(const std::string &path, long long bytes);
 bool FileExists(const std::string &path);
 std::vector<std::string> SplitLines(const std::string &text);
 void Sleep(DWORD ms);

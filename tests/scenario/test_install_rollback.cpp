@@ -163,13 +163,7 @@ TEST_F(InstallGivesBack, KilledInTheMiddleOfTheCopy)
     ASSERT_NO_FATAL_FAILURE(EarlierAgent());
     std::string before = machine::AgentMachineSnapshot();
     std::string source = CopyDistribution("C:\\bigsrc");
-    // Sparse: long to copy, nothing to write here.
-    HANDLE big = CreateFileA("C:\\bigsrc\\big.bin", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    LARGE_INTEGER size;
-    size.QuadPart = 3LL << 30;
-    SetFilePointerEx(big, size, NULL, FILE_BEGIN);
-    SetEndOfFile(big);
-    CloseHandle(big);
+    ASSERT_TRUE(robot::MakeSparseFile("C:\\bigsrc\\big.bin", 3LL << 30));
     WriteTextFile(source + "\\setup.inf", robot::ReadWholeFile(source + "\\setup.inf") + "big.bin, 3221225472\r\n");
     robot::Finish(run_);
     ASSERT_TRUE(robot::StartSetup(run_, source, "SMSINSTALL"));

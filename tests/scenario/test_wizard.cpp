@@ -507,12 +507,7 @@ TEST_F(Wizard, RemovalAloneEndsWithTheCodeOfItsAnswer)
 TEST_F(Wizard, StoppedCopySaysWhatHappenedAndWhatWasLeft)
 {
     otherDirectory_ = CopyDistribution("C:\\BIGSRC");
-    HANDLE big = CreateFileA("C:\\BIGSRC\\big.bin", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    LARGE_INTEGER size;
-    size.QuadPart = 3LL << 30;  // sparse: long to copy, nothing to write here
-    SetFilePointerEx(big, size, NULL, FILE_BEGIN);
-    SetEndOfFile(big);
-    CloseHandle(big);
+    ASSERT_TRUE(robot::MakeSparseFile("C:\\BIGSRC\\big.bin", 3LL << 30));
     WriteTextFile("C:\\BIGSRC\\setup.inf", robot::ReadWholeFile("C:\\BIGSRC\\setup.inf") + "big.bin, 3221225472\r\n");
     ASSERT_TRUE(robot::StartSetup(run_, otherDirectory_, ""));
     ASSERT_TRUE(Click(ToDestination(), IDC_NEXT));

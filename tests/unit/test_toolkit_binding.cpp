@@ -358,12 +358,7 @@ void QuitTheGauge(GaugeSeen &seen, std::atomic<bool> &stop)
 TEST_F(CopyList, GaugeIsCentredOverTheFrameAndStoppingSaysSo)
 {
     // A large sparse file keeps the copy going long enough to be quit.
-    HANDLE big = CreateFileA("C:\\copysrc\\big.bin", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    LARGE_INTEGER size;
-    size.QuadPart = 3LL << 30;
-    SetFilePointerEx(big, size, NULL, FILE_BEGIN);
-    SetEndOfFile(big);
-    CloseHandle(big);
+    ASSERT_TRUE(robot::MakeSparseFile("C:\\copysrc\\big.bin", 3LL << 30));
     support::WriteFile("C:\\copysrc\\setup.inf", "[Version]\r\nSignature = \"$Windows NT$\"\r\n\r\n[Files]\r\n"
                                                  "one.txt, 10\r\nbig.bin, 3221225472\r\n");
     SetupState.RunFlags |= RF_SMS;
