@@ -636,6 +636,40 @@ TEST_F(LicenseDialog, AcceptContinues)
     EXPECT_EQ("CONTINUE", Event());
 }
 
+// A default push button is drawn inside a frame of the window-frame colour.
+bool DrawnAsDefault(HWND button)
+{
+    RECT box;
+    GetClientRect(button, &box);
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, box.right, box.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageA(button, WM_PRINTCLIENT, (WPARAM)memory, PRF_CLIENT);
+    COLORREF edge = GetPixel(memory, 0, box.bottom / 2);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return edge == GetSysColor(COLOR_WINDOWFRAME);
+}
+
+TEST_F(LicenseDialog, TheWayOnIsDrawnAsTheDefault)
+{
+    static const char text[] = "Terms.";
+    for (const void *handle : {(const void *)text, (const void *)NULL}) {
+        SetHandle(handle);
+        Open();
+        ShowWindow(dialog, SW_SHOW);
+        int way = handle ? IDC_LICENSE_ACCEPT : IDC_LICENSE_DECLINE;
+        int other = handle ? IDC_LICENSE_DECLINE : IDC_LICENSE_ACCEPT;
+        EXPECT_TRUE(DrawnAsDefault(GetDlgItem(dialog, way))) << "button " << way << " with handle " << handle;
+        EXPECT_FALSE(DrawnAsDefault(GetDlgItem(dialog, other))) << "button " << other << " with handle " << handle;
+        DestroyWindow(dialog);
+        dialog = NULL;
+    }
+}
+
 TEST_F(LicenseDialog, DeclineEscapeAndCloseBoxCancel)
 {
     static const char text[] = "Terms.";
