@@ -6,9 +6,16 @@ set(PRODUCT_VERSION "2.0")
 set(PRODUCT_BUILD "061")
 set(PRODUCT_PUBLISHER "Tamarack Software Inc.")
 set(PRODUCT_COPYRIGHT "Copyright (C) 2026 Tamarack Software Inc. All rights reserved.")
-# Where administrators find help and whom they contact (Programs and Features).
-set(PRODUCT_HELP_LINK "https://support.tamarack.example/dorure60")
-set(PRODUCT_CONTACT "Tamarack Software technical support")
+# Where administrators find help and whom they contact, shown in Programs
+# and Features. The support address is given when the release is built
+# (-DPRODUCT_HELP_LINK=https://...); without one the entry's help is the
+# release notes installed with the agent.
+if(NOT DEFINED PRODUCT_HELP_LINK)
+  set(PRODUCT_HELP_LINK "")
+endif()
+if(NOT DEFINED PRODUCT_CONTACT)
+  set(PRODUCT_CONTACT "${PRODUCT_PUBLISHER} technical support")
+endif()
 # The status MIF in the Windows directory: this name and ".MIF".
 set(PRODUCT_MIF_NAME "DORURE60")
 # Its entry in Programs and Features, below ...\CurrentVersion\Uninstall.

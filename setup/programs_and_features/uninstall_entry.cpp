@@ -2,6 +2,7 @@
 
 #include "platform/setup-toolkit/setuptk.h"
 #include "resources/resource_ids.h"
+#include "setup/agent_rules/agent_rules.h"
 #include "setup/messages/messages.h"
 #include "setup/programs_and_features/programs_and_features.h"
 #include "setup/shell/setup_state.h"
@@ -25,14 +26,20 @@ static DWORD EstimatedSizeKb(void)
 }
 
 // What an administrator looks for beside the name: the icon (the kept
-// setup's own) and where to get help.
+// setup's own), the release notes, and where to get help: the support
+// address the release was built with, or else the release notes.
 static LONG WriteSupportValues(HKEY key, LPCSTR copyDirectory)
 {
-    char icon[MAX_PATH + 32];
+    char icon[MAX_PATH + 32], notes[MAX_PATH + 16];
     wnsprintfA(icon, sizeof(icon), "%s\\setup.exe,0", copyDirectory);
+    // The directory is refused long before its notes could not be named.
+    if (!JoinPath(notes, sizeof(notes), SetupState.InstallDir, AGENT_NOTES_FILE))
+        return ERROR_FILENAME_EXCED_RANGE;
     LONG status = SetEntryText(key, "DisplayIcon", icon);
     if (status == ERROR_SUCCESS)
-        status = SetEntryText(key, "HelpLink", PRODUCT_HELP_LINK);
+        status = SetEntryText(key, "Readme", notes);
+    if (status == ERROR_SUCCESS)
+        status = SetEntryText(key, "HelpLink", PRODUCT_HELP_LINK[0] ? PRODUCT_HELP_LINK : notes);
     if (status == ERROR_SUCCESS)
         status = SetEntryText(key, "Contact", PRODUCT_CONTACT);
     return status;

@@ -204,7 +204,11 @@ TEST_F(ProgramsAndFeatures, InstallWritesTheEntryAndReinstallUpdatesIt)
     EXPECT_EQ(1u, EntryNumber("NoRepair"));
     EXPECT_EQ(copy + "\\setup.exe,0", EntryText("DisplayIcon"));
     EXPECT_NE(nullptr, ExtractIconA(NULL, (copy + "\\setup.exe").c_str(), 0)) << "the program has its icon";
-    EXPECT_EQ(PRODUCT_HELP_LINK, EntryText("HelpLink"));
+    std::string notes = "C:\\DORURE\\" AGENT_NOTES_FILE;
+    EXPECT_EQ(notes, EntryText("Readme"));
+    EXPECT_EQ(PRODUCT_HELP_LINK[0] ? PRODUCT_HELP_LINK : notes, EntryText("HelpLink"))
+        << "without a support address the help is the release notes";
+    EXPECT_TRUE(robot::FileExists(EntryText("HelpLink")) || PRODUCT_HELP_LINK[0]) << "the help is there to open";
     EXPECT_EQ(PRODUCT_CONTACT, EntryText("Contact"));
     EXPECT_EQ("\"" + copy + "\\setup.exe\" REMOVE", EntryText("UninstallString"));
     EXPECT_EQ("\"" + copy + "\\setup.exe\" SMSUNINSTALL", EntryText("QuietUninstallString"));
