@@ -116,8 +116,9 @@ public:
     // The run beside ends with the code of the row's status, which is its own.
     void Release(DWORD besideCode = 0)
     {
-        if (beside.started)
+        if (beside.started) {
             EXPECT_EQ(besideCode, robot::WaitForExit(beside, StopLimitRunMs)) << "the run beside ends";
+        }
         robot::Finish(beside);
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
